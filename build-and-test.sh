@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds Parvex 2000 natively (with AddressSanitizer and UBSan) and for 32-bit
+# Windows, then runs every test: native unit tests, fuzzers, benchmarks, and the
+# Windows tests and end-to-end tests under Wine on a private Xvfb display.
+# Installs whatever Debian packages are missing first.
+set -u
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
+scripts/install-deps || { echo "installing packages failed"; exit 1; }
+. scripts/xvfb-session
+
+jobs=${PARVEX_JOBS:-$(nproc)}
+fuzz_seconds=${PARVEX_FUZZ_SECONDS:-20}
+passed=0
+failed=0
+failures=()
+step() {
+  local name=$1
+  shift
+  echo "=== $name"
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "--- $name: ok"
+  else
+    failed=$((failed + 1))
+    failures+=("$name")
+    echo "--- $name: FAILED"
+  fi
+}
+
+native_tests() {
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARVEX_SANITIZE=ON >/dev/null &&
+    cmake --build build/native -j "$jobs" &&
+    ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/native --output-on-failure -j "$jobs"
+}
+
+fuzzers() {
+  [ -f fuzz/CMakeLists.txt ] || return 0
+  CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVEX_FUZZ=ON \
+    -DPARVEX_TESTS=OFF -DPARVEX_BENCH=OFF >/dev/null &&
+    cmake --build build/fuzz -j "$jobs" || return 1
+  local ok=0 f name corpus
+  for f in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f")
+    corpus=build/fuzz/corpus/$name
+    mkdir -p "$corpus"
+    echo "fuzzing $name for ${fuzz_seconds}s"
+    if ! "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 -artifact_prefix=build/fuzz/ \
+      "$corpus" fuzz/regressions/"$name" 2>build/fuzz/$name.log; then
+      tail -40 build/fuzz/$name.log
+      ok=1
+    fi
+  done
+  return $ok
+}
+
+native_benchmarks() {
+  cmake -S . -B build/native-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARVEX_TESTS=OFF >/dev/null &&
+    cmake --build build/native-release -j "$jobs" || return 1
+  local b ok=0
+  for b in build/native-release/bench/bench_*; do
+    [ -x "$b" ] || continue
+    echo "running $(basename "$b")"
+    "$b" || ok=1
+  done
+  return $ok
+}
+
+win32_tests() {
+  cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build build/win32 -j "$jobs" || return 1
+  parvex_start_xvfb
+  parvex_start_wine "$root"
+  ctest --test-dir build/win32 --output-on-failure
+}
+
+win32_benchmarks() {
+  local b ok=0
+  for b in build/win32/bench/bench_*.exe; do
+    [ -f "$b" ] || continue
+    echo "running $(basename "$b") under Wine"
+    scripts/wine-run "$b" || ok=1
+  done
+  return $ok
+}
+
+step "native unit tests (ASan+UBSan)" native_tests
+step "fuzzers" fuzzers
+step "native benchmarks" native_benchmarks
+step "Windows tests under Wine" win32_tests
+step "Windows benchmarks under Wine" win32_benchmarks
+
+echo
+[ ${#failures[@]} -gt 0 ] && printf 'failed step: %s\n' "${failures[@]}"
+echo "Steps: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

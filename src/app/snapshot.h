@@ -1,0 +1,73 @@
+#pragma once
+// Folder snapshot: one line per folder entry, "path<TAB>stamp", held in ascending
+// order of the path under the lookup comparison.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/collation.h"
+#include "app/directory_lister.h"
+
+namespace parvex {
+
+inline constexpr int kFolderSlotCount = 20;
+
+// Folder and name joined by one backslash, unless the folder is empty or already
+// ends in a backslash. Nothing else is normalised.
+std::string pathPlusName(std::string_view path, std::string_view name);
+
+// which == 1: the text before the first tab; otherwise the text after it. A line
+// without a tab gives "" for 1 and the whole line otherwise.
+std::string_view parseTabs(std::string_view line, int which);
+
+std::string MakeSnapshotLine(std::string_view path, std::int32_t stamp);
+
+class SnapshotList {
+ public:
+  explicit SnapshotList(const Collation& collation) : collation_(&collation) {}
+
+  void clear();
+  // Lines are kept in order of their paths; equal paths may stand in any order and
+  // equal lines are all kept. Insertion is amortised: new lines are sorted and
+  // merged in when the list is next read.
+  void add(std::string line);
+
+  std::size_t count() const { return lines_.size(); }
+  bool empty() const { return lines_.empty(); }
+  const std::string& operator[](std::size_t i) const;
+  std::vector<std::string> lines() const;
+
+  // Index of a line whose path equals key under the lookup comparison, or -1;
+  // among equal paths, whichever the halving meets first.
+  int binSearch(std::string_view key) const;
+  // The same with the key's sort key already at hand.
+  int binSearchSortKey(std::string_view sortKey) const;
+  // Sort key of the path of line i.
+  const std::string& pathSortKey(std::size_t i) const;
+
+  const Collation& collation() const { return *collation_; }
+
+ private:
+  struct Line {
+    std::string text;
+    std::string key;  // sort key of the path piece
+  };
+  void settle() const;
+
+  const Collation* collation_;
+  mutable std::vector<Line> lines_;
+  mutable std::size_t sorted_ = 0;  // lines_[0, sorted_) are in order
+};
+
+// Adds one line for every entry of the folder named by slotText ("." and ".."
+// skipped); an empty text adds nothing. The list is not emptied first.
+void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister);
+
+// Empties the list and loads every slot into it, first to last.
+void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list,
+                  const DirectoryLister& lister);
+
+}  // namespace parvex

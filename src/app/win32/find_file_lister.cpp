@@ -1,0 +1,58 @@
+#include "app/win32/find_file_lister.h"
+
+#include <windows.h>
+
+#include "app/file_stamp.h"
+
+namespace parvex {
+namespace {
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  ~FindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+// Packs the last-write time as local time with the offset in force at that
+// moment (FileTimeToLocalFileTime would use today's offset and move every stamp
+// by an hour when daylight saving starts or ends).
+std::int32_t StampOf(const FILETIME& utc, const TIME_ZONE_INFORMATION* zone) {
+  SYSTEMTIME utcTime, local;
+  if (!FileTimeToSystemTime(&utc, &utcTime)) return kUnpackableStamp;
+  if (!SystemTimeToTzSpecificLocalTime(const_cast<TIME_ZONE_INFORMATION*>(zone), &utcTime, &local))
+    return kUnpackableStamp;
+  CivilTime t;
+  t.year = local.wYear;
+  t.month = local.wMonth;
+  t.day = local.wDay;
+  t.hour = local.wHour;
+  t.minute = local.wMinute;
+  t.second = local.wSecond;
+  return PackFileStamp(t);
+}
+
+}  // namespace
+
+void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) const {
+  WIN32_FIND_DATAA data;
+  FindHandle find(FindFirstFileA(mask.c_str(), &data));
+  if (!find.valid()) return;
+  // Read once per folder: asking for the zone at every entry costs more than the
+  // enumeration itself.
+  TIME_ZONE_INFORMATION zoneInfo;
+  const bool haveZone = GetTimeZoneInformation(&zoneInfo) != TIME_ZONE_ID_INVALID;
+  do {
+    onEntry(data.cFileName, StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
+  } while (FindNextFileA(find.get(), &data));
+}
+
+}  // namespace parvex

@@ -1,0 +1,32 @@
+#include "app/win32/locale_collation.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace parvex {
+namespace {
+constexpr DWORD kFlags = NORM_IGNORECASE;
+}
+
+std::string UserLocaleCollation::sortKey(std::string_view text) const {
+  if (text.empty()) return std::string();
+  const int length = static_cast<int>(text.size());
+  char buffer[1024];
+  int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, buffer,
+                       sizeof buffer);
+  if (n > 0) return std::string(buffer, static_cast<std::size_t>(n - 1));  // without its zero
+  n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, nullptr, 0);
+  if (n <= 0) return std::string(text);  // cannot happen for file names; keep a total order
+  std::vector<char> big(static_cast<std::size_t>(n));
+  n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, big.data(), n);
+  return n > 0 ? std::string(big.data(), static_cast<std::size_t>(n - 1)) : std::string(text);
+}
+
+int CompareUserLocaleIgnoreCase(std::string_view a, std::string_view b) {
+  const int r = CompareStringA(LOCALE_USER_DEFAULT, kFlags, a.data(), static_cast<int>(a.size()),
+                               b.data(), static_cast<int>(b.size()));
+  return r == CSTR_LESS_THAN ? -1 : (r == CSTR_GREATER_THAN ? 1 : 0);
+}
+
+}  // namespace parvex
