@@ -1,0 +1,142 @@
+#include "app/change_detection.h"
+
+#include <gtest/gtest.h>
+
+#include "snapshot_fakes.h"
+
+namespace parvex {
+namespace {
+
+using testing::FixedClock;
+using testing::FixedOptions;
+using testing::FoldedCollation;
+using testing::MemoryLister;
+using Lines = std::vector<std::string>;
+
+class ChangeDetection : public ::testing::Test {
+ protected:
+  SnapshotList listOf(std::initializer_list<const char*> lines) {
+    SnapshotList list(collation);
+    for (const char* l : lines) list.add(l);
+    return list;
+  }
+  bool compare(const SnapshotList& oldList, const SnapshotList& newList) {
+    return areListBoxesDifferent(oldList, newList, options, clock, summary);
+  }
+
+  FoldedCollation collation;
+  FixedOptions options;
+  FixedClock clock{CivilTime{2026, 12, 7, 1, 34, 52}};
+  Lines summary{"left over"};
+};
+
+TEST_F(ChangeDetection, CompareEntryCodes) {
+  const SnapshotList other = listOf({"C:\\a\t1", "C:\\b\t2"});
+  EXPECT_EQ(compareEntry("C:\\a\t1", other), kUnchanged);
+  EXPECT_EQ(compareEntry("C:\\b\t3", other), kChanged);
+  EXPECT_EQ(compareEntry("C:\\c\t1", other), kNoCounterpart);
+  // Found by the case-insensitive lookup, but a different entry by exact comparison.
+  EXPECT_EQ(compareEntry("C:\\A\t1", other), kNoCounterpart);
+  EXPECT_EQ(compareEntry("C:\\a\t1", listOf({})), kNoCounterpart);
+  EXPECT_EQ(binSearch("C:\\B", other), 1);
+}
+
+TEST_F(ChangeDetection, IdenticalListsGiveOnlyTheTwoHeaderLines) {
+  const SnapshotList a = listOf({"C:\\a\t1", "C:\\b\t2"});
+  EXPECT_FALSE(compare(a, listOf({"C:\\b\t2", "C:\\a\t1"})));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " "}));
+  EXPECT_FALSE(compare(listOf({}), listOf({})));
+  EXPECT_EQ(summary.size(), 2u);
+}
+
+TEST_F(ChangeDetection, MidnightShowsTheDateAlone) {
+  FixedClock midnight(CivilTime{2026, 12, 8, 0, 0, 0});
+  areListBoxesDifferent(listOf({}), listOf({}), options, midnight, summary);
+  EXPECT_EQ(summary[0], "Date/Time 08/12/2026");
+  FixedClock oneSecondPast(CivilTime{2026, 12, 8, 0, 0, 1});
+  areListBoxesDifferent(listOf({}), listOf({}), options, oneSecondPast, summary);
+  EXPECT_EQ(summary[0], "Date/Time 08/12/2026 00:00:01");
+}
+
+TEST_F(ChangeDetection, DeletedAndChangedInStartOrderThenAddedInScanOrder) {
+  const SnapshotList start = listOf({"C:\\a\t1", "C:\\c\t1", "C:\\d\t1", "C:\\f\t1"});
+  const SnapshotList scan = listOf({"C:\\b\t1", "C:\\c\t9", "C:\\e\t1", "C:\\f\t1"});
+  EXPECT_TRUE(compare(start, scan));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\a", "Changed C:\\c",
+                            "Deleted C:\\d", "Added C:\\b", "Added C:\\e"}));
+}
+
+TEST_F(ChangeDetection, CaseOnlyRenameIsDeletedPlusAdded) {
+  EXPECT_TRUE(compare(listOf({"C:\\report.doc\t5"}), listOf({"C:\\Report.doc\t5"})));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\report.doc",
+                            "Added C:\\Report.doc"}));
+}
+
+TEST_F(ChangeDetection, FilteredDifferencesWriteNothingAndAreNotReported) {
+  const SnapshotList start = listOf({"C:\\gone\t1", "C:\\same\t1", "C:\\touched\t1"});
+  const SnapshotList scan = listOf({"C:\\new\t1", "C:\\same\t1", "C:\\touched\t2"});
+  options.added = options.deleted = false;
+  EXPECT_TRUE(compare(start, scan));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Changed C:\\touched"}));
+
+  options = FixedOptions{};
+  options.changed = false;
+  EXPECT_FALSE(compare(listOf({"C:\\touched\t1"}), listOf({"C:\\touched\t2"})));
+  EXPECT_EQ(summary.size(), 2u);
+
+  options = FixedOptions{};
+  options.added = false;
+  EXPECT_FALSE(compare(listOf({}), listOf({"C:\\new\t1"})));
+  options = FixedOptions{};
+  options.deleted = false;
+  EXPECT_FALSE(compare(listOf({"C:\\gone\t1"}), listOf({})));
+}
+
+// The real options are check boxes read at the moment each line is decided.
+TEST_F(ChangeDetection, OptionsAreAskedForEachLineAsItIsDecided) {
+  struct Flipping final : ChangeOptions {
+    mutable int asked = 0;
+    bool newFiles() const override { return true; }
+    bool changedFiles() const override { return true; }
+    bool deletedFiles() const override { return ++asked % 2 == 1; }  // yes, no, yes, ...
+  } flipping;
+  const SnapshotList start = listOf({"C:\\a\t1", "C:\\b\t1", "C:\\c\t1"});
+  EXPECT_TRUE(areListBoxesDifferent(start, listOf({}), flipping, clock, summary));
+  EXPECT_EQ(flipping.asked, 3);
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\a", "Deleted C:\\c"}));
+}
+
+TEST_F(ChangeDetection, FolderGoneGivesDeletedForEveryEntry) {
+  MemoryLister lister;
+  lister.setFolder("C:\\Watched", {{"one.txt", 1}, {"two.txt", 2}, {"sub", 3}});
+  lister.setFolder("C:\\Other", {{"x", 1}});
+  std::vector<std::string> slots(kFolderSlotCount);
+  slots[0] = "C:\\Watched";
+  slots[1] = "C:\\Other";
+  SnapshotList start(collation), scan(collation);
+  TakeSnapshot(slots, start, lister);
+  lister.removeFolder("C:\\Watched");
+  TakeSnapshot(slots, scan, lister);
+  EXPECT_TRUE(compare(start, scan));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\Watched\\one.txt",
+                            "Deleted C:\\Watched\\sub", "Deleted C:\\Watched\\two.txt"}));
+}
+
+TEST_F(ChangeDetection, SameFolderInTwoSlotsReportsEachChangeTwice) {
+  MemoryLister lister;
+  lister.setFolder("C:\\Twice", {{"a.txt", 1}, {"b.txt", 1}});
+  std::vector<std::string> slots(kFolderSlotCount);
+  slots[3] = "C:\\Twice";
+  slots[8] = "C:\\Twice\\";
+  SnapshotList start(collation), scan(collation);
+  TakeSnapshot(slots, start, lister);
+  lister.setFolder("C:\\Twice", {{"a.txt", 1}, {"b.txt", 7}, {"c.txt", 1}});
+  TakeSnapshot(slots, scan, lister);
+  EXPECT_TRUE(compare(start, scan));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Changed C:\\Twice\\b.txt",
+                            "Changed C:\\Twice\\b.txt", "Added C:\\Twice\\c.txt",
+                            "Added C:\\Twice\\c.txt"}));
+}
+
+}  // namespace
+}  // namespace parvex

@@ -1,0 +1,80 @@
+#pragma once
+// In-memory stand-ins for the folder listing, the locale comparison, the change
+// options and the clock, so the snapshot logic is tested the same way natively
+// and under Wine.
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/change_detection.h"
+#include "app/collation.h"
+#include "app/directory_lister.h"
+#include "ui/user_clock.h"
+
+namespace parvex::testing {
+
+class FoldedCollation final : public Collation {
+ public:
+  std::string sortKey(std::string_view text) const override {
+    std::string key(text);
+    for (char& c : key)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+  }
+};
+
+// Folders by mask; each entry is a name and its stamp. "." and ".." are listed
+// as the real file system lists them.
+class MemoryLister final : public DirectoryLister {
+ public:
+  using Entries = std::vector<std::pair<std::string, std::int32_t>>;
+  void setFolder(const std::string& folder, Entries entries) {
+    folders_[folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + "*.*"] =
+        std::move(entries);
+  }
+  void removeFolder(const std::string& folder) {
+    folders_.erase(folder + (folder.back() == '\\' ? "" : "\\") + "*.*");
+  }
+  void enumerate(const std::string& mask, const EntryFn& onEntry) const override {
+    masks.push_back(mask);
+    const auto it = folders_.find(mask);
+    if (it == folders_.end()) return;
+    onEntry(".", 1);
+    onEntry("..", 1);
+    for (const auto& [name, stamp] : it->second) onEntry(name, stamp);
+  }
+  mutable std::vector<std::string> masks;
+
+ private:
+  std::map<std::string, Entries> folders_;
+};
+
+struct FixedOptions final : ChangeOptions {
+  bool added = true, changed = true, deleted = true;
+  bool newFiles() const override { return added; }
+  bool changedFiles() const override { return changed; }
+  bool deletedFiles() const override { return deleted; }
+};
+
+class FixedClock final : public UserClock {
+ public:
+  explicit FixedClock(CivilTime t) : t_(t) {}
+  CivilTime now() const override { return t_; }
+  std::string shortDate(const CivilTime& t) const override {
+    char s[16];
+    std::snprintf(s, sizeof s, "%02d/%02d/%04d", t.day, t.month, t.year);
+    return s;
+  }
+  std::string longTime(const CivilTime& t) const override {
+    char s[16];
+    std::snprintf(s, sizeof s, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return s;
+  }
+
+ private:
+  CivilTime t_;
+};
+
+}  // namespace parvex::testing
