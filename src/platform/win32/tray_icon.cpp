@@ -1,0 +1,160 @@
+#include "platform/win32/tray_icon.h"
+
+#include <cstring>
+
+namespace parvex {
+
+namespace {
+
+// The first shell record layout: every shell version accepts it.
+constexpr DWORD kIconDataSize = 88;
+constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+
+void registerWindowClass(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSA cls{};
+  if (GetClassInfoA(instance, TTrayIcon::kWindowClass, &cls)) return;
+  cls.lpfnWndProc = proc;
+  cls.hInstance = instance;
+  cls.lpszClassName = TTrayIcon::kWindowClass;
+  RegisterClassA(&cls);
+}
+
+}  // namespace
+
+TTrayIcon::TTrayIcon(HINSTANCE instance, HWND applicationWindow, MessagePump& pump, ShellNotify shellNotify)
+    : applicationWindow_(applicationWindow), pump_(pump), shellNotify_(std::move(shellNotify)) {
+  static_assert(kIconDataSize <= sizeof(NOTIFYICONDATAA));
+  if (!shellNotify_) shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); };
+  registerWindowClass(instance, &TTrayIcon::WindowProc);
+  // A hidden top-level window rather than a message-only one, so that others can
+  // find it by its class.
+  window_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+  SetShowApp(false);
+}
+
+TTrayIcon::~TTrayIcon() {
+  if (mapping_) CloseHandle(mapping_);
+  if (active_) removeIcon();
+  if (icon_) DestroyIcon(icon_);
+  if (window_) {
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TTrayIcon::SetActive(bool value) {
+  if (value == active_) return;
+  active_ = value;
+  // A failing shell call is not an error of the property: Active keeps the value.
+  if (value) {
+    showIcon();
+  } else {
+    removeIcon();
+  }
+}
+
+void TTrayIcon::SetShowApp(bool value) {
+  showApp_ = value;
+  if (applicationWindow_) ShowWindow(applicationWindow_, value ? SW_SHOW : SW_HIDE);
+}
+
+void TTrayIcon::SetToolTip(std::string value) {
+  if (value.size() > kTipLimit) value.resize(kTipLimit);
+  toolTip_ = std::move(value);
+  updateIcon();
+}
+
+void TTrayIcon::SetIcon(HICON icon) {
+  if (icon == icon_) return;
+  HICON copy = icon ? CopyIcon(icon) : nullptr;
+  if (icon_) DestroyIcon(icon_);
+  icon_ = copy;
+  updateIcon();
+}
+
+void TTrayIcon::Loaded() {
+  if (!idMessage_.empty()) {
+    idMessageNumber_ = RegisterWindowMessageA(idMessage_.c_str());
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, idMessage_.c_str());
+    if (mapping_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+      PostMessageA(HWND_BROADCAST, idMessageNumber_, 0, 0);
+      ExitProcess(0);
+    }
+  }
+  SetShowApp(showApp_);
+}
+
+void TTrayIcon::fillIconData() {
+  std::memset(&iconData_, 0, sizeof iconData_);
+  iconData_.cbSize = kIconDataSize;
+  iconData_.hWnd = window_;
+  iconData_.uID = 0;
+  iconData_.uFlags = kIconFlags;
+  iconData_.uCallbackMessage = kIconCallbackMessage;
+  iconData_.hIcon = icon_;
+  std::memcpy(iconData_.szTip, toolTip_.data(), toolTip_.size());  // at most 62 of 64 bytes
+}
+
+bool TTrayIcon::showIcon() {
+  fillIconData();
+  const bool shown = shellNotify_(NIM_ADD, &iconData_) != FALSE;
+  if (toolTip_.empty()) PostMessageA(window_, kTipRefreshMessage, 0, 0);
+  return shown;
+}
+
+bool TTrayIcon::updateIcon() {
+  fillIconData();
+  if (!active_) return true;
+  return shellNotify_(NIM_MODIFY, &iconData_) != FALSE;
+}
+
+bool TTrayIcon::removeIcon() { return shellNotify_(NIM_DELETE, &iconData_) != FALSE; }
+
+LRESULT CALLBACK TTrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self && self->window_ == window) return self->handleMessage(message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT TTrayIcon::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTipRefreshMessage) {
+    SetToolTip(toolTip_);
+    return 0;
+  }
+  if (message == kIconCallbackMessage) {
+    switch (static_cast<UINT>(lParam)) {
+      case WM_LBUTTONUP:
+        if (OnClick) OnClick();
+        break;
+      case WM_LBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick();
+        break;
+      case WM_RBUTTONUP:
+        handleRightClick();
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void TTrayIcon::handleRightClick() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (popupMenu_) {
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere.
+    if (applicationWindow_) SetForegroundWindow(applicationWindow_);
+    pump_.processMessages();
+    popupMenu_->Popup(cursor.x, cursor.y);
+  }
+  if (OnRightClick) OnRightClick(cursor.x, cursor.y);
+}
+
+}  // namespace parvex
