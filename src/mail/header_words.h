@@ -1,0 +1,15 @@
+#pragma once
+// RFC 2047 encoded words in header texts.
+#include <string>
+#include <string_view>
+
+namespace parvex {
+
+// A text that begins with the escape character (ISO-2022-JP) becomes one
+// base64 encoded word; any other text is returned unchanged. Cut to 255.
+std::string EncodeHeaderWord(std::string_view text);
+// Decodes the encoded words of a header value; an unclosed word drops the
+// rest of the value. Raises EMessageParserError for bad base64.
+std::string DecodeHeaderWords(std::string_view value);
+
+}  // namespace parvex
