@@ -1,0 +1,107 @@
+#pragma once
+// The monitoring cycle of the main window: activation, the timer tick's
+// scan-compare-notify, the summary state and the exit paths. It reaches the window
+// only through WatcherScreen, so the decisions run the same against a real window
+// and an in-memory one.
+#include <string>
+#include <vector>
+
+#include "app/change_detection.h"
+#include "app/folder_slots.h"
+#include "app/snapshot.h"
+#include "ui/user_clock.h"
+
+namespace parvex {
+
+class WatcherScreen : public ChangeOptions {
+ public:
+  virtual FolderSlots folderSlots() const = 0;
+  virtual bool soundAlarmSelected() const = 0;
+  // The interval field's value, already held in 5..600 by the field.
+  virtual int intervalSeconds() = 0;
+
+  virtual void showMessage(const std::string& text) = 0;
+  // The taskbar entry is shown again and the window is marked to be shown.
+  virtual void makeReachable() = 0;
+  virtual void hideSummaryPanel() = 0;
+  // Summary panel to the front, stay-on-top, "Reactivate", normal state, shown.
+  virtual void showSummaryPanel() = 0;
+  virtual void setSummary(const std::vector<std::string>& lines) = 0;
+  virtual void saveSettings() = 0;
+  virtual void startTimer(int milliseconds) = 0;
+  virtual void stopTimer() = 0;
+  virtual void setTrayActive(bool active) = 0;
+  virtual void hideWindow() = 0;
+  virtual void showWindow() = 0;
+  virtual void playAlarm() = 0;
+  virtual void closeWindow() = 0;
+  virtual void terminateApplication() = 0;
+};
+
+// What the e-mail transports need of one notification. The cycle fills it from the
+// screen; the transport sends it or raises.
+struct MailRequest {
+  bool useMapi = true;
+  std::vector<std::string> recipients;  // as listed, empty lines included
+  std::string subject;
+  std::string server;
+  std::string senderName;
+  std::string senderAddress;
+  std::vector<std::string> body;
+};
+
+class MailSender {
+ public:
+  virtual ~MailSender() = default;
+  virtual void send(const MailRequest& request) = 0;
+};
+
+// The mail fields of the screen, read at the moment of sending.
+class MailFields {
+ public:
+  virtual ~MailFields() = default;
+  virtual MailRequest mailRequest() const = 0;
+};
+
+inline constexpr const char* kNoDirectoriesMessage =
+    "You didn't select any directories.  Parvex will not be activated.";
+inline constexpr const char* kNoOptionsMessage =
+    "You didn't select any notification options.  Parvex will not be activated.";
+
+class MonitorCycle {
+ public:
+  MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender,
+               const DirectoryLister& lister, const Collation& collation,
+               const UserClock& clock);
+
+  // True when monitoring started.
+  bool btActivateClick();
+  void Timer1Timer();
+  void ClearAndReload();
+  void sendEmailMessage();
+  void showChanges();
+  void Show1Click();
+  void Exit1Click();
+  void btCloseClick();
+  // Saves the settings; an error propagates, so the window stays open.
+  void FormClose();
+
+  const SnapshotList& startSnapshot() const { return lbStart1_; }
+  const std::vector<std::string>& summary() const { return summary_; }
+  bool inTick() const { return inTick_; }
+
+ private:
+  WatcherScreen& screen_;
+  const MailFields& mailFields_;
+  MailSender& sender_;
+  const DirectoryLister& lister_;
+  const UserClock& clock_;
+  SnapshotList lbStart1_;
+  SnapshotList lbScan1_;
+  std::vector<std::string> summary_;
+  // Set while a tick scans and notifies. A send lets window messages through, so a
+  // tick can be dispatched inside it; that tick must not scan or send again.
+  bool inTick_ = false;
+};
+
+}  // namespace parvex

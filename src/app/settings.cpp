@@ -1,0 +1,61 @@
+#include "app/settings.h"
+
+#include "ui/string_routines.h"
+
+namespace parvex {
+
+namespace {
+
+std::string dirName(int i) { return "Dir" + IntToStr(i + 1); }
+std::string recipName(int i) { return "Recip" + IntToStr(i); }
+
+}  // namespace
+
+void ReadSettings(const IniStore& store, WatcherSettings& s) {
+  for (int i = 0; i < kFolderSlotCount; ++i)
+    s.dirs[i] = ReadString(store, kStartSection, dirName(i), "");
+  s.wav = ReadString(store, kOptsSection, "Wav", "");
+  s.nsecs = ReadString(store, kOptsSection, "Nsecs", "60");
+  s.newFiles = ReadBool(store, kOptsSection, "New", true);
+  s.changedFiles = ReadBool(store, kOptsSection, "Change", true);
+  s.deletedFiles = ReadBool(store, kOptsSection, "Delete", true);
+  s.autoStart = ReadBool(store, kOptsSection, "AutoStart", false);
+  // The defaults of the two choices are the screen's state at creation.
+  s.soundAlarm = ReadBool(store, kOptsSection, "SoundAlarm", s.soundAlarm);
+  s.mapi = ReadBool(store, kOptsSection, "MAPI", s.mapi);
+  s.server = ReadString(store, kOptsSection, "Server", "");
+  s.sender = ReadString(store, kOptsSection, "Sender", "");
+  s.sendEmail = ReadString(store, kOptsSection, "SendEmail", "");
+  s.subject = ReadString(store, kOptsSection, "Subject", "");
+  s.recipients.clear();
+  const int count = ReadInteger(store, kOptsSection, "NumRecip", -1);
+  for (int i = 1; i <= count; ++i) {
+    std::string line = ReadString(store, kOptsSection, recipName(i), "");
+    if (!line.empty()) s.recipients.push_back(std::move(line));
+  }
+}
+
+void WriteSettings(IniStore& store, const WatcherSettings& s) {
+  for (int i = 0; i < kFolderSlotCount; ++i) WriteString(store, kStartSection, dirName(i), s.dirs[i]);
+  WriteBool(store, kOptsSection, "New", s.newFiles);
+  WriteBool(store, kOptsSection, "Change", s.changedFiles);
+  WriteBool(store, kOptsSection, "Delete", s.deletedFiles);
+  WriteString(store, kOptsSection, "Wav", s.wav);
+  WriteString(store, kOptsSection, "Nsecs", s.nsecs);
+  WriteBool(store, kOptsSection, "AutoStart", s.autoStart);
+  WriteBool(store, kOptsSection, "SoundAlarm", s.soundAlarm);
+  WriteBool(store, kOptsSection, "MAPI", s.mapi);
+  WriteString(store, kOptsSection, "Server", s.server);
+  WriteString(store, kOptsSection, "Sender", s.sender);
+  WriteString(store, kOptsSection, "SendEmail", s.sendEmail);
+  WriteString(store, kOptsSection, "Subject", s.subject);
+  WriteInteger(store, kOptsSection, "NumRecip", static_cast<int>(s.recipients.size()));
+  for (std::size_t i = 0; i < s.recipients.size(); ++i)
+    WriteString(store, kOptsSection, recipName(static_cast<int>(i) + 1), s.recipients[i]);
+}
+
+bool ReadAutoStart(const IniStore& store) {
+  return ReadBool(store, kOptsSection, "AutoStart", false);
+}
+
+}  // namespace parvex

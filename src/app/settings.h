@@ -1,0 +1,47 @@
+#pragma once
+// The user's settings as they are kept under the program's registry key: every
+// control of the configuration screen that is saved, in the order of saving.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/snapshot.h"
+#include "ui/ini_store.h"
+
+namespace parvex {
+
+inline constexpr const char* kSettingsKey = "Software\\Brenmark Corporation\\Parvex2000";
+inline constexpr const char* kStartSection = "Start";
+inline constexpr const char* kOptsSection = "Opts";
+
+struct WatcherSettings {
+  std::array<std::string, kFolderSlotCount> dirs;  // "Dir1".."Dir20"
+  bool newFiles = true;
+  bool changedFiles = true;
+  bool deletedFiles = true;
+  std::string wav;
+  std::string nsecs = "60";  // the interval field's text, handed over unchanged
+  bool autoStart = false;
+  bool soundAlarm = true;  // false: send e-mail
+  bool mapi = true;        // false: SMTP
+  std::string server;
+  std::string sender;
+  std::string sendEmail;
+  std::string subject;
+  std::vector<std::string> recipients;
+};
+
+// Reads into settings value by value; missing values take the first-run defaults
+// (the two choices take settings' current state, which is the screen's at
+// creation). On a read error the values read so far stay in settings and the error
+// propagates, so the caller can still show what was read.
+void ReadSettings(const IniStore& store, WatcherSettings& settings);
+
+// Writes every value; the recipient count first, then one "RecipN" per line.
+// Higher-numbered recipients from an earlier save are left in place.
+void WriteSettings(IniStore& store, const WatcherSettings& settings);
+
+// The one value the program start reads before any window exists.
+bool ReadAutoStart(const IniStore& store);
+
+}  // namespace parvex

@@ -1,0 +1,337 @@
+#include "app/monitor_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "app/alarm.h"
+#include "ui/exceptions.h"
+
+namespace parvex {
+namespace {
+
+// Folders as a map of mask to entries; counts listings to prove when a scan ran.
+class MemoryLister final : public DirectoryLister {
+ public:
+  void enumerate(const std::string& mask, const EntryFn& onEntry) const override {
+    ++listings;
+    auto it = folders.find(mask);
+    if (it == folders.end()) return;
+    onEntry(".", 0);
+    onEntry("..", 0);
+    for (const auto& [name, stamp] : it->second) onEntry(name, stamp);
+  }
+  std::map<std::string, std::map<std::string, std::int32_t>> folders;
+  mutable int listings = 0;
+};
+
+class BytewiseCollation final : public Collation {
+ public:
+  std::string sortKey(std::string_view text) const override { return std::string(text); }
+};
+
+class FixedClock final : public UserClock {
+ public:
+  CivilTime now() const override { return {2001, 2, 3, 4, 5, 6}; }
+  std::string shortDate(const CivilTime&) const override { return "03/02/2001"; }
+  std::string longTime(const CivilTime&) const override { return "04:05:06"; }
+};
+
+class MemoryScreen final : public WatcherScreen, public MailFields {
+ public:
+  FolderSlots folderSlots() const override { return slots; }
+  bool newFiles() const override { return optNew; }
+  bool changedFiles() const override { return optChange; }
+  bool deletedFiles() const override { return optDelete; }
+  bool soundAlarmSelected() const override { return soundAlarm; }
+  int intervalSeconds() override { return interval; }
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  void makeReachable() override { reachable = true; }
+  void hideSummaryPanel() override { summaryShown = false; }
+  void showSummaryPanel() override {
+    summaryShown = true;
+    windowShown = true;
+    caption = "Reactivate";
+  }
+  void setSummary(const std::vector<std::string>& lines) override { memo = lines; }
+  void saveSettings() override { ++saves; }
+  void startTimer(int ms) override { timerMs = ms; }
+  void stopTimer() override { timerMs = 0; }
+  void setTrayActive(bool active) override { tray = active; }
+  void hideWindow() override { windowShown = false; }
+  void showWindow() override { windowShown = true; }
+  void playAlarm() override {
+    ++alarms;
+    alarmWithTimer = timerMs;
+  }
+  void closeWindow() override { closed = true; }
+  void terminateApplication() override { terminated = true; }
+  MailRequest mailRequest() const override {
+    MailRequest r;
+    r.useMapi = false;
+    r.recipients = {"a@x", "", "b@x"};
+    r.subject = "subj";
+    return r;
+  }
+
+  FolderSlots slots;
+  bool optNew = true, optChange = true, optDelete = true, soundAlarm = true;
+  int interval = 5;
+  std::vector<std::string> messages, memo;
+  bool reachable = false, summaryShown = false, windowShown = true, tray = false;
+  bool closed = false, terminated = false;
+  std::string caption = "Activate";
+  int saves = 0, timerMs = 0, alarms = 0, alarmWithTimer = -1;
+};
+
+class FakeSender final : public MailSender {
+ public:
+  void send(const MailRequest& request) override {
+    ++sends;
+    last = request;
+    if (during) during();
+    if (fail) throw Exception("connection refused");
+  }
+  int sends = 0;
+  bool fail = false;
+  MailRequest last;
+  std::function<void()> during;
+};
+
+class MonitorCycleTest : public ::testing::Test {
+ protected:
+  MonitorCycleTest() : cycle(screen, screen, sender, lister, collation, clock) {
+    screen.slots[6] = "C:\\w";
+    lister.folders["C:\\w\\*.*"] = {{"a.txt", 100}, {"b.txt", 200}};
+  }
+  MemoryScreen screen;
+  FakeSender sender;
+  MemoryLister lister;
+  BytewiseCollation collation;
+  FixedClock clock;
+  MonitorCycle cycle;
+};
+
+TEST_F(MonitorCycleTest, ActivationWithOneSlotSavesSnapshotsAndHides) {
+  EXPECT_TRUE(cycle.btActivateClick());
+  EXPECT_EQ(screen.saves, 1);
+  EXPECT_EQ(cycle.startSnapshot().count(), 2u);
+  EXPECT_EQ(screen.timerMs, 5000);
+  EXPECT_TRUE(screen.tray);
+  EXPECT_FALSE(screen.windowShown);
+  EXPECT_TRUE(screen.messages.empty());
+}
+
+TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
+  struct Case {
+    std::string slot;
+    bool n, c, d;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"", true, true, true, kNoDirectoriesMessage},
+      {" \r\n\b ", true, true, true, kNoDirectoriesMessage},
+      {"C:\\w", false, false, false, kNoOptionsMessage},
+  };
+  for (const auto& c : cases) {
+    MemoryScreen s;
+    FakeSender snd;
+    MonitorCycle mc(s, s, snd, lister, collation, clock);
+    s.slots[6] = c.slot;
+    s.optNew = c.n;
+    s.optChange = c.c;
+    s.optDelete = c.d;
+    s.summaryShown = true;
+    EXPECT_FALSE(mc.btActivateClick());
+    EXPECT_EQ(s.messages, std::vector<std::string>{c.message});
+    EXPECT_TRUE(s.reachable);
+    EXPECT_FALSE(s.summaryShown) << "Reactivate hides the panel even when refused";
+    EXPECT_EQ(s.timerMs, 0);
+    EXPECT_EQ(s.saves, 0);
+    EXPECT_FALSE(s.tray);
+  }
+  // A tab is not blank, and one ticked option is enough.
+  screen.slots[6] = "\t";
+  screen.optNew = screen.optDelete = false;
+  EXPECT_TRUE(cycle.btActivateClick());
+}
+
+TEST_F(MonitorCycleTest, SoundModeShowsTheSummaryStopsTheTimerThenAlarms) {
+  cycle.btActivateClick();
+  cycle.Timer1Timer();
+  EXPECT_EQ(screen.alarms, 0);
+  EXPECT_EQ(screen.memo.size(), 2u);  // date line and blank line only
+
+  lister.folders["C:\\w\\*.*"]["c.txt"] = 300;
+  cycle.Timer1Timer();
+  EXPECT_TRUE(screen.summaryShown);
+  EXPECT_EQ(screen.caption, "Reactivate");
+  EXPECT_TRUE(screen.windowShown);
+  EXPECT_EQ(screen.alarms, 1);
+  EXPECT_EQ(screen.alarmWithTimer, 0);
+  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ",
+                                                   "Added C:\\w\\c.txt"}));
+
+  // Reactivate takes the shown changes as the new baseline.
+  EXPECT_TRUE(cycle.btActivateClick());
+  EXPECT_FALSE(screen.summaryShown);
+  EXPECT_TRUE(screen.memo.empty());
+  cycle.Timer1Timer();
+  EXPECT_EQ(screen.alarms, 1);
+}
+
+TEST_F(MonitorCycleTest, FilteredDifferencesAreNeverReported) {
+  screen.optNew = false;
+  cycle.btActivateClick();
+  lister.folders["C:\\w\\*.*"]["new.txt"] = 1;
+  for (int i = 0; i < 3; ++i) cycle.Timer1Timer();
+  EXPECT_EQ(screen.alarms, 0);
+  EXPECT_EQ(cycle.startSnapshot().count(), 2u);  // baseline kept
+  // Once the option is ticked the same difference is reported.
+  screen.optNew = true;
+  cycle.Timer1Timer();
+  EXPECT_EQ(screen.alarms, 1);
+}
+
+TEST_F(MonitorCycleTest, EmailModeSendsOnceThenRenewsTheBaseline) {
+  screen.soundAlarm = false;
+  cycle.btActivateClick();
+  lister.folders["C:\\w\\*.*"].erase("a.txt");
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 1);
+  EXPECT_EQ(sender.last.body.back(), "Deleted C:\\w\\a.txt");
+  EXPECT_EQ(sender.last.recipients, (std::vector<std::string>{"a@x", "", "b@x"}));
+  EXPECT_TRUE(screen.memo.empty());
+  EXPECT_EQ(screen.timerMs, 5000) << "the timer keeps running";
+  EXPECT_FALSE(screen.windowShown);
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 1);
+}
+
+TEST_F(MonitorCycleTest, FailedSendKeepsTheBaselineAndRetries) {
+  screen.soundAlarm = false;
+  cycle.btActivateClick();
+  lister.folders["C:\\w\\*.*"]["b.txt"] = 201;
+  sender.fail = true;
+  EXPECT_THROW(cycle.Timer1Timer(), Exception);
+  EXPECT_FALSE(cycle.inTick()) << "the guard is released on an error";
+  sender.fail = false;
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 2);
+  EXPECT_EQ(sender.last.body.back(), "Changed C:\\w\\b.txt");
+}
+
+TEST_F(MonitorCycleTest, TickInsideASendNeitherScansNorSends) {
+  screen.soundAlarm = false;
+  cycle.btActivateClick();
+  lister.folders["C:\\w\\*.*"]["c.txt"] = 1;
+  int listingsInside = -1;
+  sender.during = [&] {
+    const int before = lister.listings;
+    cycle.Timer1Timer();  // dispatched while the send pumps messages
+    listingsInside = lister.listings - before;
+  };
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 1);
+  EXPECT_EQ(listingsInside, 0);
+  // Afterwards ticks run again.
+  sender.during = nullptr;
+  lister.folders["C:\\w\\*.*"]["d.txt"] = 1;
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 2);
+}
+
+TEST_F(MonitorCycleTest, DeletedFolderListsEveryEntryAsDeleted) {
+  cycle.btActivateClick();
+  lister.folders.clear();
+  cycle.Timer1Timer();
+  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ",
+                                                   "Deleted C:\\w\\a.txt",
+                                                   "Deleted C:\\w\\b.txt"}));
+}
+
+TEST_F(MonitorCycleTest, MenuAndExitPaths) {
+  cycle.btActivateClick();
+  cycle.Show1Click();
+  EXPECT_EQ(screen.timerMs, 0);
+  EXPECT_TRUE(screen.windowShown);
+  EXPECT_EQ(screen.caption, "Activate");
+
+  cycle.FormClose();
+  EXPECT_EQ(screen.saves, 2);
+  cycle.btCloseClick();
+  EXPECT_TRUE(screen.closed);
+
+  cycle.Exit1Click();
+  EXPECT_FALSE(screen.tray);
+  EXPECT_TRUE(screen.terminated);
+  EXPECT_EQ(screen.saves, 2) << "Exit from the menu does not save";
+}
+
+class RecordingShell final : public AlarmShell {
+ public:
+  bool fileExists(const std::string& name) const override {
+    asked = name;
+    return exists;
+  }
+  void warningBeep() override { ++beeps; }
+  long shellOpen(const std::string& name) override {
+    opened.push_back(name);
+    return result;
+  }
+  void errorBox(const std::string& text) override { boxes.push_back(text); }
+  bool exists = true;
+  long result = 42;
+  int beeps = 0;
+  mutable std::string asked;
+  std::vector<std::string> opened, boxes;
+};
+
+TEST(PlayAlarmSound, BeepsOpensOrReportsTheFailure) {
+  RecordingShell missing;
+  missing.exists = false;
+  playAlarmSound("", missing);
+  EXPECT_EQ(missing.beeps, 1);
+  EXPECT_TRUE(missing.opened.empty());
+  EXPECT_TRUE(missing.boxes.empty());
+
+  RecordingShell ok;
+  playAlarmSound("C:\\alarm.bat", ok);
+  EXPECT_EQ(ok.opened, std::vector<std::string>{"C:\\alarm.bat"});
+  EXPECT_TRUE(ok.boxes.empty());
+
+  RecordingShell failing;
+  failing.result = 32;
+  playAlarmSound("C:\\x.zzz", failing);
+  EXPECT_EQ(failing.boxes, std::vector<std::string>{"Couldn't execute C:\\x.zzz"});
+}
+
+TEST(PlayAlarmSound, CutsTheNameAndTheMessage) {
+  RecordingShell shell;
+  shell.result = 2;
+  const std::string longName(250, 'n');
+  playAlarmSound(longName, shell);
+  EXPECT_EQ(shell.asked.size(), 201u);
+  EXPECT_EQ(shell.opened.at(0).size(), 201u);
+  EXPECT_EQ(shell.boxes.at(0).size(), 218u);
+  EXPECT_EQ(shell.boxes.at(0).rfind("Couldn't execute nnn", 0), 0u);
+}
+
+TEST(FolderSlotTests, BlankAndDuplicateChecks) {
+  EXPECT_TRUE(isBlank(""));
+  EXPECT_TRUE(isBlank(" \r\n\b"));
+  EXPECT_FALSE(isBlank("\t"));
+  EXPECT_FALSE(isBlank(" a "));
+
+  FolderSlots slots;
+  slots[2] = "C:\\three";
+  slots[8] = "C:\\nine";
+  EXPECT_FALSE(notAlreadyMonitored(slots, 2, "C:\\nine"));
+  EXPECT_TRUE(notAlreadyMonitored(slots, 2, "C:\\three"));  // its own text
+  EXPECT_TRUE(notAlreadyMonitored(slots, 2, "c:\\NINE"));
+  EXPECT_TRUE(notAlreadyMonitored(slots, 2, "C:\\nine\\"));
+}
+
+}  // namespace
+}  // namespace parvex

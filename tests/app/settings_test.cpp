@@ -1,0 +1,156 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "app/memory_ini_store.h"
+
+namespace parvex {
+namespace {
+
+using test::MemoryIniStore;
+
+std::string opt(const MemoryIniStore& store, const std::string& name) {
+  return store.values.at({"Opts", name});
+}
+
+WatcherSettings read(const MemoryIniStore& store) {
+  WatcherSettings s;
+  ReadSettings(store, s);
+  return s;
+}
+
+TEST(Settings, FirstRunGivesTheDefaults) {
+  MemoryIniStore store;
+  const WatcherSettings s = read(store);
+  for (const auto& d : s.dirs) EXPECT_EQ(d, "");
+  EXPECT_TRUE(s.newFiles && s.changedFiles && s.deletedFiles);
+  EXPECT_EQ(s.nsecs, "60");
+  EXPECT_FALSE(s.autoStart);
+  EXPECT_TRUE(s.soundAlarm);
+  EXPECT_TRUE(s.mapi);
+  EXPECT_TRUE(s.recipients.empty());
+  EXPECT_FALSE(ReadAutoStart(store));
+}
+
+TEST(Settings, BooleansReadThroughTheIntegerConversion) {
+  MemoryIniStore store;
+  store.values[{"Opts", "New"}] = "0x0";
+  store.values[{"Opts", "Change"}] = "yes";  // not a number: default true
+  store.values[{"Opts", "Delete"}] = "$0";
+  store.values[{"Opts", "AutoStart"}] = " +7";
+  store.values[{"Opts", "SoundAlarm"}] = " -3";
+  store.values[{"Opts", "MAPI"}] = "0";
+  const WatcherSettings s = read(store);
+  EXPECT_FALSE(s.newFiles);
+  EXPECT_TRUE(s.changedFiles);
+  EXPECT_FALSE(s.deletedFiles);
+  EXPECT_TRUE(s.autoStart);
+  EXPECT_TRUE(s.soundAlarm);
+  EXPECT_FALSE(s.mapi);
+  EXPECT_TRUE(ReadAutoStart(store));
+}
+
+TEST(Settings, RecipientCountBoundsTheListAndEmptyLinesAreSkipped) {
+  MemoryIniStore store;
+  store.values[{"Opts", "NumRecip"}] = "2";
+  store.values[{"Opts", "Recip1"}] = "";
+  store.values[{"Opts", "Recip2"}] = "x";
+  store.values[{"Opts", "Recip3"}] = "stale";
+  EXPECT_EQ(read(store).recipients, std::vector<std::string>{"x"});
+
+  store.values[{"Opts", "NumRecip"}] = "0";
+  EXPECT_TRUE(read(store).recipients.empty());
+  store.values.erase({"Opts", "NumRecip"});
+  EXPECT_TRUE(read(store).recipients.empty());
+  store.values[{"Opts", "NumRecip"}] = "-5";
+  EXPECT_TRUE(read(store).recipients.empty());
+}
+
+TEST(Settings, ShorterRecipientListLeavesOldValuesButReadsBackShort) {
+  MemoryIniStore store;
+  WatcherSettings s;
+  s.recipients = {"a@x", "b@x", "c@x"};
+  WriteSettings(store, s);
+  s.recipients = {"d@x"};
+  WriteSettings(store, s);
+  EXPECT_EQ(opt(store, "NumRecip"), "1");
+  EXPECT_EQ(opt(store, "Recip3"), "c@x");
+  EXPECT_EQ(read(store).recipients, std::vector<std::string>{"d@x"});
+}
+
+TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
+  MemoryIniStore store;
+  WatcherSettings s;
+  s.dirs[0] = "C:\\a";
+  s.dirs[19] = "D:\\z";
+  s.newFiles = false;
+  s.wav = "C:\\ding.wav";
+  s.nsecs = "5";
+  s.autoStart = true;
+  s.soundAlarm = false;
+  s.mapi = false;
+  s.server = "mail:2525";
+  s.sender = "Me";
+  s.sendEmail = "me@x";
+  s.subject = "Changes";
+  s.recipients = {"a@x", "", "b@x"};
+  WriteSettings(store, s);
+
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 20; ++i) expected.push_back("Start\\Dir" + std::to_string(i));
+  for (const char* n : {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm",
+                        "MAPI", "Server", "Sender", "SendEmail", "Subject", "NumRecip",
+                        "Recip1", "Recip2", "Recip3"})
+    expected.push_back(std::string("Opts\\") + n);
+  EXPECT_EQ(store.order, expected);
+  EXPECT_EQ(opt(store, "New"), "0");
+  EXPECT_EQ(opt(store, "Change"), "1");
+  EXPECT_EQ(opt(store, "NumRecip"), "3");
+  EXPECT_EQ(opt(store, "Recip2"), "");
+
+  const WatcherSettings back = read(store);
+  EXPECT_EQ(back.dirs, s.dirs);
+  EXPECT_FALSE(back.newFiles);
+  EXPECT_EQ(back.wav, s.wav);
+  EXPECT_EQ(back.nsecs, "5");
+  EXPECT_TRUE(back.autoStart);
+  EXPECT_FALSE(back.soundAlarm);
+  EXPECT_FALSE(back.mapi);
+  EXPECT_EQ(back.server, "mail:2525");
+  EXPECT_EQ(back.sender, "Me");
+  EXPECT_EQ(back.sendEmail, "me@x");
+  EXPECT_EQ(back.subject, "Changes");
+  EXPECT_EQ(back.recipients, (std::vector<std::string>{"a@x", "b@x"}));
+}
+
+TEST(Settings, ReadErrorKeepsWhatWasReadAndStopsThere) {
+  MemoryIniStore store;
+  store.values[{"Start", "Dir1"}] = "C:\\one";
+  store.values[{"Opts", "Wav"}] = "w.wav";
+  store.values[{"Opts", "Server"}] = "never read";
+  store.binary.insert({"Opts", "Nsecs"});
+  WatcherSettings s;
+  try {
+    ReadSettings(store, s);
+    FAIL() << "expected the type error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Invalid data type for 'Nsecs'");
+  }
+  EXPECT_EQ(s.dirs[0], "C:\\one");
+  EXPECT_EQ(s.wav, "w.wav");
+  EXPECT_EQ(s.server, "");
+}
+
+TEST(Settings, WriteErrorPropagates) {
+  MemoryIniStore store;
+  store.failWrites = true;
+  try {
+    WriteSettings(store, WatcherSettings{});
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Failed to set data for 'Dir1'");
+  }
+}
+
+}  // namespace
+}  // namespace parvex
