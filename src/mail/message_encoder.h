@@ -49,11 +49,16 @@ class TmxCustomEncoder {
   void WriteMultipart(const std::string& contentType, bool alternative);
   void WriteAttachmentData(TmxAttItem& item);
   void WriteUUEncoded();
+  void WriteQuotedPrintableBody();
   void WriteQuotedPrintableLines(TStream& source);
+  bool BodyAsQuotedPrintable() const;
+  // One finished line (no CR/LF inside): dot-stuffed and buffered.
   void WriteRawLine(std::string_view line);
+  void Flush();
 
   bool longLines_ = false;
-  bool eightBitBody_ = false;
+  bool eightBitBody_ = false;  // US-ASCII declared, but bytes of 128 or more
+  std::string pending_;
 };
 
 class TmxMessageEncoder : public TmxCustomEncoder {

@@ -1,6 +1,170 @@
 #include "mail/quoted_printable.h"
 
+#include <vector>
+
+#include "mail/mail_errors.h"
+
 namespace parvex {
-void TQuotedPrintable::Encode() {}
-void TQuotedPrintable::Decode() {}
+
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+constexpr std::size_t kReadBlock = 64 * 1024;
+
+[[noreturn]] void TooLarge() { throw EMessageError("Paragraph is too large"); }
+
+bool IsLineBreak(unsigned char c) { return c == '\r' || c == '\n'; }
+
+bool NeedsEscape(unsigned char c) { return c < 32 || c == '=' || c >= 128; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string Escape(const unsigned char* p, std::size_t n, bool softBreak) {
+  std::string out;
+  out.reserve(n * 3 + 1);
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char c = p[i];
+    if (NeedsEscape(c)) {
+      out.push_back('=');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  if (softBreak) out.push_back('=');
+  return out;
+}
+
+// Splits one line into chunks of at most 65 characters, preferring to break
+// before a blank, and appends their escaped forms.
+void AppendEncodedLine(const std::string& line, TStrings& lines) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const std::size_t n = line.size();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t rest = n - start;
+    if (rest < TQuotedPrintable::kChunkLength) {
+      lines.push_back(Escape(p + start, rest, false));
+      return;
+    }
+    // Look from the 66th character back; never at the chunk's first one, so
+    // that every chunk makes progress.
+    std::size_t end = start + TQuotedPrintable::kChunkLength;
+    std::size_t j = end;
+    while (j > start && (j >= n || p[j] != ' ')) --j;
+    if (j > start) end = j;
+    lines.push_back(Escape(p + start, end - start, true));
+    start = end;
+  }
+}
+
+// Sequential byte reader over a stream with one byte of push-back.
+class ByteReader {
+ public:
+  explicit ByteReader(TStream& stream) : stream_(stream), buffer_(kReadBlock) {}
+  bool Next(unsigned char& c) {
+    if (index_ == filled_) {
+      filled_ = stream_.Read(buffer_.data(), buffer_.size());
+      index_ = 0;
+      if (filled_ == 0) return false;
+    }
+    c = buffer_[index_++];
+    return true;
+  }
+  // Only ever called right after Next returned a byte.
+  void StepBack() { --index_; }
+
+ private:
+  TStream& stream_;
+  std::vector<unsigned char> buffer_;
+  std::size_t index_ = 0;
+  std::size_t filled_ = 0;
+};
+
+}  // namespace
+
+void TQuotedPrintable::Encode() {
+  stream_.SetPosition(0);
+  const std::int64_t size = stream_.Size();
+  if (size <= 0) {
+    lines_.emplace_back();
+    return;
+  }
+  ByteReader reader(stream_);
+  std::int64_t position = 0;
+  std::string line;
+  unsigned char c = 0;
+  while (position < size) {
+    line.clear();
+    bool readAny = false;
+    while (reader.Next(c)) {
+      readAny = true;
+      ++position;
+      if (pump_) pump_->processMessages();
+      const bool last = position >= size;
+      if (!last && IsLineBreak(c)) {
+        // CR LF, LF CR, CR CR and LF LF are one line break each.
+        unsigned char d = 0;
+        if (reader.Next(d)) {
+          if (pump_) pump_->processMessages();
+          if (IsLineBreak(d))
+            ++position;
+          else
+            reader.StepBack();
+        }
+        break;
+      }
+      if (line.size() >= kLineBufferSize - 1) TooLarge();
+      line.push_back(static_cast<char>(c));
+      if (last) break;
+    }
+    if (!readAny) break;  // the stream holds less than its size said
+    AppendEncodedLine(line, lines_);
+  }
+}
+
+void TQuotedPrintable::Decode() {
+  std::string paragraph;
+  bool open = false;
+  for (const std::string& raw : lines_) {
+    // A soft break is a literal "=" at the very end of the encoded line.
+    const bool soft = !raw.empty() && raw.back() == '=';
+    const std::size_t n = soft ? raw.size() - 1 : raw.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (raw[i] == '=' && i + 2 < n) {
+        const int hi = HexValue(raw[i + 1]);
+        const int lo = HexValue(raw[i + 2]);
+        if (hi >= 0 && lo >= 0) {
+          paragraph.push_back(static_cast<char>(hi * 16 + lo));
+          i += 2;
+          continue;
+        }
+      }
+      paragraph.push_back(raw[i]);
+    }
+    open = true;
+    if (!soft) {
+      if (raw.empty() || raw.back() != '\x1A') paragraph.append("\r\n");
+    }
+    if (paragraph.size() >= kLineBufferSize - 1) TooLarge();
+    if (!soft) {
+      stream_.WriteBuffer(paragraph.data(), paragraph.size());
+      paragraph.clear();
+      open = false;
+      if (pump_) pump_->processMessages();
+    }
+  }
+  // A last soft-broken line still carries text: keep it.
+  if (open && !paragraph.empty()) {
+    stream_.WriteBuffer(paragraph.data(), paragraph.size());
+    if (pump_) pump_->processMessages();
+  }
+}
+
 }  // namespace parvex
