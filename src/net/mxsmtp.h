@@ -1,0 +1,54 @@
+#pragma once
+// TmxSMTP: delivers one TmxMessage per connection: connect and greet, the
+// envelope for every recipient, the encoded message after DATA, and QUIT.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "mail/mail_message.h"
+#include "net/mxmb.h"
+
+namespace parvex {
+
+class TmxSMTP;
+
+using TmxAddressRejectedEvent = std::function<void(TmxSMTP& sender, const std::string& theAddress,
+                                                   const std::string& serverReply, bool& proceed)>;
+
+class TmxSMTP : public TmxMailBase {
+ public:
+  TmxSMTP(SocketHost& host, MessagePump& pump);
+  ~TmxSMTP() override;
+
+  TNotifyEvent OnPrepare;
+  TNotifyEvent OnSending;
+  TNotifyEvent OnMailSent;
+  TmxAddressRejectedEvent OnAddressRejected;
+
+  // Not owned; the owner clears it when the message goes away.
+  TmxMessage* MailMessage = nullptr;
+
+  // Connect, SendMessage, and Disconnect in every case.
+  void SendMail();
+  void Connect();
+  void Disconnect();
+  void SendMessage();
+
+  void Open() override;
+  void Login() override;
+  void Logout() override;
+
+ private:
+  void PrepareMessage();
+  void SendEnvelope();
+  void SendBody();
+  // Sends a command and raises EServerError unless the reply is class `expected`.
+  void Command(const std::string& text, int expected);
+  void Expect(int expected);
+  bool Succeeded(int code, int expected) const { return code / 100 == expected; }
+  void CheckEnvelopeAddresses() const;
+
+  std::unique_ptr<TStream> messageStream_;
+};
+
+}  // namespace parvex

@@ -1,0 +1,463 @@
+#include "net/nssocket.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "net/net_errors.h"
+#include "net/net_strings.h"
+
+namespace parvex {
+namespace {
+
+using namespace winsock;
+
+constexpr std::uint16_t kWinsockVersion = 0x0101;
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decimal integer text with an optional sign, all of it; false otherwise.
+bool ParseInteger(std::string_view text, long long& value) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return false;
+  long long result = 0;
+  for (; i < text.size(); ++i) {
+    if (!IsAsciiDigit(text[i])) return false;
+    if (result > 1'000'000'000LL) return false;  // far beyond any port or code
+    result = result * 10 + (text[i] - '0');
+  }
+  value = negative ? -result : result;
+  return true;
+}
+
+std::string DottedAddress(const unsigned char* bytes) {
+  std::string text;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) text += '.';
+    text += std::to_string(bytes[i]);
+  }
+  return text;
+}
+
+}  // namespace
+
+TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump)
+    : winsock_(TnsWinsock::Instance()), pump_(pump), counter_(host) {
+  window_ = host.CreateHiddenWindow(
+      [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return WindowProc(message, wParam, lParam);
+      });
+  SetWinsockLoaded(false);
+}
+
+TnsSocket::~TnsSocket() {
+  // A lookup still pending would write into this object after it is gone.
+  try {
+    CancelAsyncRequest();
+  } catch (...) {
+  }
+  window_.reset();
+  for (; startupCount_ > 0; --startupCount_) {
+    try {
+      winsock_.WSACleanup();
+    } catch (...) {
+      break;  // the binding is gone, and with it every start-up
+    }
+  }
+}
+
+bool TnsSocket::WinsockLoaded() const { return winsock_.Loaded(); }
+
+void TnsSocket::SetWinsockLoaded(bool loaded) {
+  if (loaded) {
+    if (!winsock_.Loaded()) winsock_.Load();
+  } else {
+    winsock_.Unload();
+  }
+}
+
+std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+  switch (message) {
+    case kMsgHostLookup:
+    case kMsgServiceLookup:
+      (message == kMsgHostLookup ? hostLookupDone_ : serviceLookupDone_) = true;
+      notifyError_ = SelectError(lParam);
+      errorPending_ = notifyError_ != 0;
+      return 0;
+    case kMsgSocketEvent:
+      notifyError_ = SelectError(lParam);
+      errorPending_ = notifyError_ != 0;
+      if (!errorPending_) {
+        switch (SelectEvent(lParam)) {
+          case kFdRead: readReady_ = true; break;
+          case kFdWrite: writeReady_ = true; break;
+          case kFdConnect: connectDone_ = true; break;
+          case kFdClose: peerClosed_ = true; break;
+          default: break;
+        }
+      }
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+template <typename Done>
+void TnsSocket::Wait(Done done) {
+  counter_.Start();
+  do {
+    ProcessMessages();
+  } while (!done() && !cancelRequested_ && !counter_.Expired);
+  counter_.Stop();
+}
+
+void TnsSocket::ResetState() {
+  cancelRequested_ = false;
+  counter_.Expired = false;
+  asyncRequest_ = 0;
+  errorPending_ = false;
+  hostLookupDone_ = serviceLookupDone_ = connectDone_ = false;
+  readReady_ = writeReady_ = peerClosed_ = false;
+}
+
+int TnsSocket::ReplyCode(const std::string& line) {
+  long long value = 0;
+  if (!ParseInteger(std::string_view(line).substr(0, 3), value)) return -1;
+  return static_cast<int>(value);
+}
+
+std::string TnsSocket::HostPart() const { return Server.substr(0, Server.find(':')); }
+
+int TnsSocket::PortPart() const {
+  auto colon = Server.find(':');
+  if (colon == std::string::npos) return 0;
+  long long value = 0;
+  if (!ParseInteger(std::string_view(Server).substr(colon + 1), value)) return 0;
+  return value >= 0 && value <= 65535 ? static_cast<int>(value) : 0;
+}
+
+void TnsSocket::Open() {
+  if (OnOpen) OnOpen(*this);
+  if (Server.empty()) SocketError(sServerRequired);
+  if (winsock_.WSAStartup(kWinsockVersion, &wsaData_) != 0) SocketError(sInvalidWinsockVersion);
+  ++startupCount_;
+
+  char name[128] = {};
+  if (winsock_.gethostname(name, sizeof name) == kSocketError) {
+    localHost_ = HostPart();
+  } else {
+    localHost_.assign(name, std::find(name, name + sizeof name, '\0'));
+  }
+
+  ResolveHost();
+  ResolvePort();
+
+  socketHandle_ = winsock_.socket(kAfInet, kSockStream, 0);
+  if (socketHandle_ == kInvalidSocket) SocketError(static_cast<unsigned>(winsock_.WSAGetLastError()));
+}
+
+void TnsSocket::ResolveHost() {
+  char host[128] = {};
+  std::string part = HostPart();
+  std::memcpy(host, part.data(), std::min(part.size(), sizeof host - 1));
+
+  std::uint32_t address = winsock_.inet_addr(host);
+  if (address != kInaddrNone) {
+    remoteAddr_ = address;
+    return;
+  }
+
+  std::memset(hostBuffer_, 0, sizeof hostBuffer_);
+  asyncRequest_ = winsock_.WSAAsyncGetHostByName(window_->Handle(), kMsgHostLookup, host, hostBuffer_,
+                                                 sizeof hostBuffer_);
+  if (asyncRequest_ == 0) SocketError(notifyError_);
+
+  Wait([this] { return hostLookupDone_; });
+  asyncRequest_ = 0;
+  if (errorPending_) {
+    SocketError(notifyError_);
+  } else if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+  ProcessMessages();
+
+  // The entry lies at the start of the buffer; its pointers point into it.
+  const auto* entry = reinterpret_cast<const HostEnt*>(hostBuffer_);
+  std::string dotted;
+  if (entry->h_addr_list != nullptr && entry->h_addr_list[0] != nullptr) {
+    dotted = DottedAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
+  }
+  remoteAddr_ = winsock_.inet_addr(dotted.c_str());
+  if (remoteAddr_ == kInaddrNone) SocketError(sResolveError);
+}
+
+void TnsSocket::ResolvePort() {
+  int port = PortPart();
+  if (port > 0) {
+    remotePort_ = static_cast<std::uint16_t>(port);
+    return;
+  }
+  if (ServiceName.empty()) {
+    SocketError(sServiceRequired);
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+
+  char name[64] = {};
+  std::memcpy(name, ServiceName.data(), std::min(ServiceName.size(), sizeof name - 1));
+  std::memset(serviceBuffer_, 0, sizeof serviceBuffer_);
+  asyncRequest_ = winsock_.WSAAsyncGetServByName(window_->Handle(), kMsgServiceLookup, name, "tcp",
+                                                 serviceBuffer_, sizeof serviceBuffer_);
+  if (asyncRequest_ == 0) {
+    remotePort_ = DefaultPort;
+    return;
+  }
+
+  Wait([this] { return serviceLookupDone_; });
+  asyncRequest_ = 0;
+  if (errorPending_ || counter_.Expired) {
+    remotePort_ = DefaultPort;
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  } else {
+    const auto* entry = reinterpret_cast<const ServEnt*>(serviceBuffer_);
+    remotePort_ = winsock_.htons(static_cast<std::uint16_t>(entry->s_port));
+  }
+}
+
+void TnsSocket::ConnectSocket() {
+  if (cancelRequested_) RaiseCanceled();
+
+  SockAddrIn address{};
+  address.sin_family = kAfInet;
+  address.sin_port = winsock_.htons(remotePort_);
+  address.sin_addr = remoteAddr_;
+
+  int selected = winsock_.WSAAsyncSelect(socketHandle_, window_->Handle(), kMsgSocketEvent, kSelectMask);
+  if (selected == kSocketError) SocketError(static_cast<unsigned>(winsock_.WSAGetLastError()));
+  asyncRequest_ = static_cast<AsyncHandle>(selected);
+
+  counter_.Start();
+  if (winsock_.connect(socketHandle_, &address, sizeof address) == kSocketError) {
+    int error = winsock_.WSAGetLastError();
+    if (error != kWsaEwouldblock) SocketError(static_cast<unsigned>(error));
+  }
+  // A refused connection only sets ErrorPending: it ends with the time-out.
+  do {
+    ProcessMessages();
+  } while (!connectDone_ && !cancelRequested_ && !counter_.Expired);
+  counter_.Stop();
+  if (cancelRequested_) {
+    RaiseCanceled();
+  } else if (counter_.Expired) {
+    RaiseTimedOut();
+  }
+}
+
+int TnsSocket::ReadLine(std::string& line) {
+  if (!Connected()) SocketError(sNotConnected);
+
+  Wait([this] { return readReady_ || errorPending_; });
+  if (cancelRequested_) {
+    RaiseCanceled();
+  } else if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (errorPending_) {
+    SocketError(notifyError_);
+  }
+
+  counter_.Start();  // the whole line must arrive within TimeOut
+  readReady_ = false;
+  ProcessMessages();
+
+  char buffer[kMaxLine + 1] = {};
+  line.clear();
+  int count = 0;
+  int received = 0;
+  bool haveLf = false;
+  do {
+    ProcessMessages();
+    if (count >= kMaxLine) {
+      // The rest of this line is still unread: the reply stream cannot be
+      // trusted any more, so the connection goes before the error is raised.
+      counter_.Stop();
+      Close();
+      throw ERangeError();
+    }
+    received = winsock_.recv(socketHandle_, buffer + count, 1, 0);
+    if (received == kSocketError) {
+      int error = winsock_.WSAGetLastError();
+      if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+    } else {
+      count += received;
+    }
+    haveLf = std::memchr(buffer, '\n', static_cast<std::size_t>(count)) != nullptr;
+    ProcessMessages();
+  } while (!haveLf && !cancelRequested_ && !counter_.Expired && !(peerClosed_ && received == 0));
+  counter_.Stop();
+
+  int result = -1;
+  if (haveLf) {
+    line.assign(buffer, static_cast<std::size_t>(count));
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    result = ReplyCode(line);
+  }
+  if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+  return result;
+}
+
+int TnsSocket::ReadReply() {
+  int code = ReadLine(lastReply_);
+  if (code > 0 && lastReply_.find('-') == 3) {
+    int next = 0;
+    do {
+      next = ReadLine(lastReply_);
+    } while (!peerClosed_ && !(next == code && lastReply_.find(' ') == 3));
+  }
+  return code;
+}
+
+void TnsSocket::SendLine(const std::string& line) {
+  if (!Connected()) SocketError(sNotConnected);
+
+  const std::string data = line + "\r\n";
+  counter_.Start();
+  std::size_t position = 0;
+  do {
+    ProcessMessages();
+    int sent = winsock_.send(socketHandle_, data.data() + position, static_cast<int>(data.size() - position), 0);
+    if (sent == kSocketError) {
+      int error = winsock_.WSAGetLastError();
+      if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+    } else {
+      position += static_cast<std::size_t>(sent);
+    }
+    ProcessMessages();
+  } while (position < data.size() && !counter_.Expired && !cancelRequested_);
+  counter_.Stop();
+  if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+}
+
+void TnsSocket::SendStream(TStream& stream) {
+  stream.SetPosition(0);
+  const std::int64_t size = stream.Size();
+  bool last = false;
+  do {
+    char buffer[kChunk + 1] = {};
+    const int n = static_cast<int>(stream.Read(buffer, kChunk));
+    counter_.Start();
+    int position = 0;
+    do {
+      int sent = winsock_.send(socketHandle_, buffer + position, n - position, 0);
+      if (sent == kSocketError) {
+        int error = winsock_.WSAGetLastError();
+        if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+        sent = 0;
+      }
+      if (sent >= 1) {
+        counter_.Start();  // the time-out limits the time without progress
+        position += sent;
+      }
+      ProcessMessages();
+    } while (position < n && !counter_.Expired && !cancelRequested_);
+    counter_.Stop();
+    last = n < kChunk;
+
+    if (OnProgress) {
+      const std::int64_t transferred = stream.Position();
+      // The percentage is figured in 32 bits (it wraps past 21 MB); an empty
+      // stream counts as complete rather than dividing by zero.
+      const auto scaled = static_cast<std::int32_t>(static_cast<std::uint32_t>(transferred) * 100u);
+      const int perc = size > 0 ? static_cast<int>(std::nearbyint(static_cast<double>(scaled) / size)) : 100;
+      OnProgress(*this, perc, static_cast<int>(transferred));
+    }
+  } while (!last && !counter_.Expired && !cancelRequested_);
+
+  if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+  if (OnProgress) OnProgress(*this, 0, 0);
+}
+
+void TnsSocket::Close() {
+  if (!Connected()) return;
+  if (OnClosing) OnClosing(*this);
+  winsock_.closesocket(socketHandle_);
+  socketHandle_ = kInvalidSocket;
+  if (OnClosed) OnClosed(*this);
+}
+
+void TnsSocket::CancelAsyncRequest() {
+  if (asyncRequest_ != 0) {
+    winsock_.WSACancelAsyncRequest(asyncRequest_);
+    asyncRequest_ = 0;
+  }
+}
+
+void TnsSocket::Cancel() {
+  cancelRequested_ = true;
+  if (OnCancel) OnCancel(*this);
+  CancelAsyncRequest();
+  Close();
+}
+
+std::string TnsSocket::ErrorText(unsigned code) {
+  std::string text;
+  if (code >= 10000 && code <= 11004) {
+    LibraryLoader& loader = winsock_.Loader();
+    LibraryHandle library = loader.LoadLibrary("wserr32.dll");
+    if (library != 0) {
+      text = loader.LoadString(library, code);
+      loader.FreeLibrary(library);
+    }
+    if (text.empty()) text = WinsockErrorText(code);
+  } else {
+    text = LoadNetString(code);
+  }
+  if (text.empty()) text = "Error #" + std::to_string(code);
+  return text;
+}
+
+void TnsSocket::SocketError(unsigned code) {
+  code &= 0xFFFF;
+  if (code == 0) return;
+  counter_.Stop();
+  std::string text = ErrorText(code);
+  if (OnError) OnError(*this, text);
+  if (code == static_cast<unsigned>(kWsaEconnreset)) Close();
+  throw ESocketError(text);
+}
+
+void TnsSocket::RaiseTimedOut() {
+  counter_.Stop();
+  std::string text = LoadNetString(sTimedOut);
+  if (OnError) OnError(*this, text);
+  CancelAsyncRequest();
+  if (winsock_.WSAIsBlocking()) winsock_.WSACancelBlockingCall();
+  Close();
+  throw ETimedOutError(LoadNetString(sTimedOut));
+}
+
+void TnsSocket::RaiseCanceled() {
+  counter_.Stop();
+  std::string text = LoadNetString(sCanceled);
+  if (OnError) OnError(*this, text);
+  throw ECanceledError(LoadNetString(sCanceled));
+}
+
+}  // namespace parvex

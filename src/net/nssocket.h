@@ -1,0 +1,124 @@
+#pragma once
+// TnsSocket: one TCP connection driven by Winsock's window notifications. Every
+// wait pumps the application's messages until its notification arrives, the
+// operation is cancelled, or the one-second time counter expires; so the window
+// stays responsive and a handler dispatched from a wait may call Cancel.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "net/nswinsock.h"
+#include "net/socket_host.h"
+#include "net/time_counter.h"
+#include "ui/message_pump.h"
+#include "ui/streams.h"
+
+namespace parvex {
+
+class TnsSocket;
+
+using TNotifyEvent = std::function<void(TnsSocket& sender)>;
+using TmxErrorEvent = std::function<void(TnsSocket& sender, std::string& msg)>;
+using TmxProgressEvent = std::function<void(TnsSocket& sender, int perc, int transferred)>;
+
+class TnsSocket {
+ public:
+  // The host provides the hidden window and the timer; `pump` is the
+  // application's "process pending messages".
+  TnsSocket(SocketHost& host, MessagePump& pump);
+  virtual ~TnsSocket();
+  TnsSocket(const TnsSocket&) = delete;
+  TnsSocket& operator=(const TnsSocket&) = delete;
+
+  std::string Server;  // host or dotted address, optionally ":" port
+  std::uint16_t DefaultPort = 0;
+  std::string ServiceName;
+
+  TNotifyEvent OnOpen;
+  TNotifyEvent OnClosing;
+  TNotifyEvent OnClosed;
+  TNotifyEvent OnCancel;
+  TmxProgressEvent OnProgress;
+  TmxErrorEvent OnError;
+
+  // The shared binding's state; a new socket unloads it, so the owner sets
+  // this True after creating its sockets.
+  bool WinsockLoaded() const;
+  void SetWinsockLoaded(bool loaded);
+
+  int TimeOut() const { return counter_.TimeOut; }
+  void SetTimeOut(int seconds) { counter_.TimeOut = seconds; }
+
+  bool Connected() const { return socketHandle_ != winsock::kInvalidSocket; }
+  const std::string& LastReply() const { return lastReply_; }
+  const std::string& LocalHost() const { return localHost_; }
+  std::uint32_t RemoteAddr() const { return remoteAddr_; }
+  std::uint16_t RemotePort() const { return remotePort_; }
+
+  virtual void ResetState();
+  virtual int ReplyCode(const std::string& line);
+  virtual void Open();
+  virtual void Close();
+  virtual void Cancel();
+
+  void ConnectSocket();
+  int ReadLine(std::string& line);
+  int ReadReply();
+  void SendLine(const std::string& line);
+  void SendStream(TStream& stream);
+
+  // Reports a Winsock error or a string id (0 reports nothing).
+  void SocketError(unsigned code);
+  [[noreturn]] void RaiseTimedOut();
+  [[noreturn]] void RaiseCanceled();
+
+ protected:
+  void ProcessMessages() { pump_.processMessages(); }
+  TnsWinsock& Winsock() { return winsock_; }
+
+ private:
+  static constexpr int kMaxLine = 1024;  // bytes of one reply line, LF included
+  static constexpr int kChunk = 2047;    // bytes per send round of SendStream
+
+  std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  template <typename Done>
+  void Wait(Done done);
+  std::string HostPart() const;
+  int PortPart() const;
+  void ResolveHost();
+  void ResolvePort();
+  void CancelAsyncRequest();
+  std::string ErrorText(unsigned code);
+
+  TnsWinsock& winsock_;
+  MessagePump& pump_;
+  std::unique_ptr<HiddenWindow> window_;
+  winsock::WsaData wsaData_{};
+  winsock::Socket socketHandle_ = winsock::kInvalidSocket;
+  winsock::AsyncHandle asyncRequest_ = 0;
+  TTimeCounter counter_;
+  std::uint32_t remoteAddr_ = 0;
+  std::string localHost_;
+  std::uint16_t remotePort_ = 0;
+  int startupCount_ = 0;
+
+  bool cancelRequested_ = false;
+  bool hostLookupDone_ = false;
+  bool serviceLookupDone_ = false;
+  bool connectDone_ = false;
+  bool readReady_ = false;
+  bool writeReady_ = false;
+  bool peerClosed_ = false;
+  bool errorPending_ = false;
+  std::uint16_t notifyError_ = 0;
+
+  std::string lastReply_;
+
+  // Lookup results are written here by Winsock while a request is pending.
+  alignas(8) char hostBuffer_[winsock::kAsyncBufferSize] = {};
+  alignas(8) char serviceBuffer_[winsock::kAsyncBufferSize] = {};
+};
+
+}  // namespace parvex

@@ -1,0 +1,19 @@
+#include "net/temp_file_stream.h"
+
+namespace parvex {
+
+TTempFileStream::TTempFileStream() : TTempFileStream(CreateTempFileName("mx")) {}
+
+TTempFileStream::TTempFileStream(const std::string& fileName) try : TFileStream(fileName, fmCreate) {
+} catch (...) {
+  // The empty file was already created; do not leave it behind.
+  DeleteTempFile(fileName);
+}
+
+TTempFileStream::~TTempFileStream() {
+  // The file must be closed before Windows lets it go.
+  Close();
+  DeleteTempFile(FileName());
+}
+
+}  // namespace parvex
