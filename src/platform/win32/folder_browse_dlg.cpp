@@ -1,5 +1,6 @@
 #include "platform/win32/folder_browse_dlg.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "platform/folder_selection.h"
@@ -85,6 +86,10 @@ std::string TFolderBrowseDlg::Caption() const {
 }
 
 bool TFolderBrowseDlg::Execute() {
+  // The picker's tree is a common control: without its class the picker cannot
+  // be created at all.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
   bool chosen = false;
   std::string path;
   {
