@@ -42,14 +42,35 @@ void MonitorCycle::ClearAndReload() {
   TakeSnapshot(screen_.folderSlots(), lbStart1_, lister_);
 }
 
+namespace {
+
+struct TickGuard {
+  explicit TickGuard(bool& flag) : flag_(flag) { flag_ = true; }
+  ~TickGuard() { flag_ = false; }
+  TickGuard(const TickGuard&) = delete;
+  TickGuard& operator=(const TickGuard&) = delete;
+  bool& flag_;
+};
+
+}  // namespace
+
 void MonitorCycle::Timer1Timer() {
   if (inTick_) return;
-  inTick_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{inTick_};
+  const TickGuard guard(inTick_);
+  runTick();
+}
 
+void MonitorCycle::dispatchTick(const std::function<void(std::exception_ptr)>& report) {
+  if (inTick_) return;
+  const TickGuard guard(inTick_);
+  try {
+    runTick();
+  } catch (...) {
+    report(std::current_exception());
+  }
+}
+
+void MonitorCycle::runTick() {
   TakeSnapshot(screen_.folderSlots(), lbScan1_, lister_);
   const bool different = areListBoxesDifferent(lbStart1_, lbScan1_, screen_, clock_, summary_);
   screen_.setSummary(summary_);

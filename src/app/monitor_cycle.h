@@ -3,6 +3,8 @@
 // scan-compare-notify, the summary state and the exit paths. It reaches the window
 // only through WatcherScreen, so the decisions run the same against a real window
 // and an in-memory one.
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,7 +78,12 @@ class MonitorCycle {
 
   // True when monitoring started.
   bool btActivateClick();
+  // One tick; errors propagate (the baseline is kept, so the next tick retries).
   void Timer1Timer();
+  // One tick as the timer dispatch runs it: an error is handed to report while the
+  // tick still counts as running, so ticks that arrive while its error box is up
+  // do not scan, send and stack further boxes.
+  void dispatchTick(const std::function<void(std::exception_ptr)>& report);
   void ClearAndReload();
   void sendEmailMessage();
   void showChanges();
@@ -91,6 +98,8 @@ class MonitorCycle {
   bool inTick() const { return inTick_; }
 
  private:
+  void runTick();
+
   WatcherScreen& screen_;
   const MailFields& mailFields_;
   MailSender& sender_;

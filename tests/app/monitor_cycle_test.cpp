@@ -335,3 +335,33 @@ TEST(FolderSlotTests, BlankAndDuplicateChecks) {
 
 }  // namespace
 }  // namespace parvex
+
+namespace parvex {
+namespace {
+
+TEST_F(MonitorCycleTest, TicksWhileATickErrorIsShownAreSkipped) {
+  screen.soundAlarm = false;
+  cycle.btActivateClick();
+  lister.folders["C:\\w\\*.*"]["c.txt"] = 1;
+  sender.fail = true;
+  int reports = 0;
+  std::function<void(std::exception_ptr)> report = [&](std::exception_ptr error) {
+    ++reports;
+    try {
+      std::rethrow_exception(error);
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "connection refused");
+    }
+    // The error box runs a message loop; a tick dispatched there does nothing.
+    cycle.dispatchTick(report);
+  };
+  cycle.dispatchTick(report);
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(sender.sends, 1);
+  EXPECT_FALSE(cycle.inTick());
+  cycle.dispatchTick(report);
+  EXPECT_EQ(sender.sends, 2) << "the next tick retries";
+}
+
+}  // namespace
+}  // namespace parvex

@@ -1,0 +1,509 @@
+#include "app/win32/frm_watcher.h"
+
+#include <commdlg.h>
+
+#include "app/win32/watcher_controls.h"
+#include "ui/exceptions.h"
+#include "ui/string_routines.h"
+#include "ui/win32/registry.h"
+
+namespace parvex {
+
+using namespace watcher;
+
+namespace {
+
+constexpr int kDesignedClientWidth = 668;
+constexpr int kDesignedClientHeight = 405;
+constexpr Bounds kPanel1Bounds{1, 1, 402, 368};
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+const char kWaveFilter[] =
+    "Wav files\0*.wav\0Doc files\0*.doc\0Program files\0*.exe\0Batch files\0*.bat\0"
+    "Spreadsheet files\0*.xls\0All files\0*.*\0";
+
+// A small yellow folder for the folder and file buttons.
+HBITMAP drawFolderGlyph() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 14);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, 16, 14};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  HBRUSH yellow = CreateSolidBrush(RGB(255, 224, 96));
+  HPEN outline = CreatePen(PS_SOLID, 1, RGB(128, 96, 0));
+  HGDIOBJ oldBrush = SelectObject(dc, yellow);
+  HGDIOBJ oldPen = SelectObject(dc, outline);
+  Rectangle(dc, 1, 2, 7, 5);    // tab
+  Rectangle(dc, 1, 4, 15, 13);  // body
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(yellow);
+  DeleteObject(outline);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bitmap;
+}
+
+}  // namespace
+
+TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
+    : TForm(application, kMainWindowClass, kMainWindowCaption,
+            WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+            application.Handle(), kDesignedClientWidth, kDesignedClientHeight),
+      autoStartRequested_(autoStartRequested),
+      font_("MS Sans Serif", 8),
+      summaryFont_("Times New Roman", 10, true),
+      captionFont_("Times New Roman", 14, true),
+      alarmShell_(Handle()),
+      cycle_(*this, *this, mailSender_, lister_, collation_, clock_),
+      folderBrowseDlg1_(Handle()) {
+  folderGlyph_ = drawFolderGlyph();
+  summaryBrush_ = GetSysColorBrush(COLOR_BTNFACE);
+  hints_ = std::make_unique<THints>(Handle());
+
+  pageControl2_ = std::make_unique<TPageControl>(Handle(), Handle(), Bounds{4, 5, 397, 337},
+                                                 kPageControl2, font_.Handle());
+  createFoldersPage(pageControl2_->AddPage("Folders", kPageFolders));
+  createNotificationPage(pageControl2_->AddPage("Notification", kPageNotification));
+  createBottomRow();
+  createSummaryPanel();
+
+  folderBrowseDlg1_.SetTitle("Directories to monitor");
+  folderBrowseDlg1_.SetOptions(bfDirectoriesOnly);
+  folderBrowseDlg1_.SetEnableOKButton(false);
+  folderBrowseDlg1_.SetShowSelectionInStatus(false);
+
+  popupMenu1_ = CreatePopupMenu();
+  AppendMenuA(popupMenu1_, MF_STRING, kMenuShow1, "Show main menu");
+  AppendMenuA(popupMenu1_, MF_STRING, kMenuExit1, "Exit");
+
+  wireEvents();
+  Application().SetDialogWindow(Handle());
+  // A second copy of the program ends inside this, before anything is shown.
+  createTray();
+  Application().Guarded([&] { FormCreate(); });
+}
+
+TfrmWatcher::~TfrmWatcher() {
+  KillTimer(Handle(), kTimer1);
+  trayIcon1_.reset();
+  if (popupMenu1_) DestroyMenu(popupMenu1_);
+  if (folderGlyph_) DeleteObject(folderGlyph_);
+}
+
+void TfrmWatcher::createTray() {
+  trayIcon1_ = std::make_unique<TTrayIcon>(Application().Instance(), Application().Handle(),
+                                           Application());
+  trayIcon1_->SetIDMessage("Parvex");
+  trayIcon1_->SetToolTip("Parvex (right click for options)");
+  trayIcon1_->SetIcon(LoadIconA(Application().Instance(), MAKEINTRESOURCEA(1)));
+  trayIcon1_->SetShowApp(false);
+  trayIcon1_->SetPopupMenu(this);
+  trayIcon1_->Loaded();
+}
+
+void TfrmWatcher::createFoldersPage(HWND page) {
+  HFONT f = font_.Handle();
+  CreateLabel(page, "Folders to monitor:", {8, 3, 150, 13}, f);
+  scrollBox1_ = CreateScrollBox(page, Handle(), {8, 19, 373, 197}, kScrollBox1,
+                                3 + kFolderSlotCount * 24);
+  for (int i = 0; i < kFolderSlotCount; ++i) {
+    const int top = 3 + i * 24;
+    CreateLabel(scrollBox1_, IntToStr(i + 1) + ".", {0, top + 4, 17, 13}, f, kSlotLabelFirst + i);
+    ed_[i] = CreateEdit(scrollBox1_, {18, top, 303, 21}, kEdFirst + i, f);
+    sb_[i] = CreatePictureButton(scrollBox1_, folderGlyph_, {325, top, 22, 21}, kSbFirst + i);
+    hints_->Add(sb_[i], "Click to select a directory");
+  }
+  CreateLabel(page, "Scan folders every n seconds:", {32, 237, 180, 13}, f);
+  nSecs_ = std::make_unique<TSpinEdit>(page, Bounds{64, 263, 54, 21}, 119, kNSecs, kSpinner1, f, 5, 600);
+  hints_->Add(nSecs_->Edit(),
+              "Number of seconds to wait in between scanning the directories (5 .. 600)");
+  CreateLabel(page, "Notify on:", {216, 224, 100, 13}, f);
+  cbNew_ = CreateCheckBox(page, "New files", {216, 244, 120, 17}, kCbNew, f);
+  cbChange_ = CreateCheckBox(page, "Changed files", {216, 264, 120, 17}, kCbChange, f);
+  cbDelete_ = CreateCheckBox(page, "Deleted files", {216, 284, 120, 17}, kCbDelete, f);
+  SetChecked(cbNew_, true);
+  SetChecked(cbChange_, true);
+  SetChecked(cbDelete_, true);
+}
+
+void TfrmWatcher::createNotificationPage(HWND page) {
+  HFONT f = font_.Handle();
+  rbSoundAlarm_ = CreateRadioButton(page, "Sound alarm on file change", {8, 16, 250, 17},
+                                    kRbSoundAlarm, f, true);
+  pnlAlarm_ = CreatePanel(page, Handle(), {24, 40, 362, 52}, kPnlAlarm, false);
+  CreateLabel(pnlAlarm_, "Play this sound file (*.WAV) when change is detected:", {8, 4, 340, 13}, f);
+  edWave_ = CreateEdit(pnlAlarm_, {8, 24, 283, 21}, kEdWave, f);
+  speedButton6_ = CreatePictureButton(pnlAlarm_, folderGlyph_, {295, 24, 22, 21}, kSpeedButton6);
+  hints_->Add(speedButton6_, "Click to select a WAV (sound) file");
+  button2_ = CreateButton(pnlAlarm_, "Test", {320, 24, 36, 21}, kButton2, f);
+  hints_->Add(button2_, "Play the sound file as a test");
+  rbSendEmail_ = CreateRadioButton(page, "Send e-mail on file change", {8, 104, 250, 17},
+                                   kRbSendEmail, f, false);
+  SetChecked(rbSoundAlarm_, true);
+
+  pageControl1_ = std::make_unique<TPageControl>(page, Handle(), Bounds{21, 131, 364, 171},
+                                                 kPageControl1, f);
+  HWND smtp = pageControl1_->AddPage("SMTP", kPageSmtp);
+  HWND recipients = pageControl1_->AddPage("Recipients", kPageRecipients);
+  HWND subject = pageControl1_->AddPage("Subject line", kPageSubject);
+
+  rbMAPI_ = CreateRadioButton(smtp, "Use MAPI to send e-mail", {8, 6, 200, 17}, kRbMAPI, f, true);
+  rbSMTP_ = CreateRadioButton(smtp, "Use SMTP to send e-mail", {8, 26, 200, 17}, kRbSMTP, f, false);
+  SetChecked(rbMAPI_, true);
+  pnlSMTP_ = CreatePanel(smtp, Handle(), {8, 48, 340, 84}, kPnlSMTP, false);
+  CreateLabel(pnlSMTP_, "SMTP Server", {4, 7, 80, 13}, f);
+  edServer_ = CreateEdit(pnlSMTP_, {88, 4, 240, 21}, kEdServer, f);
+  CreateLabel(pnlSMTP_, "Sender name", {4, 33, 80, 13}, f);
+  edSender_ = CreateEdit(pnlSMTP_, {88, 30, 240, 21}, kEdSender, f);
+  CreateLabel(pnlSMTP_, "Sender e-mail", {4, 59, 80, 13}, f);
+  edEmail_ = CreateEdit(pnlSMTP_, {88, 56, 240, 21}, kEdEmail, f);
+  SetVisible(pnlSMTP_, false);
+
+  CreateLabel(recipients, "List of recipient e-mail addresses (one per line):", {8, 4, 340, 13}, f);
+  meRecipients_ = CreateMemo(recipients, {8, 20, 340, 116}, kMeRecipients, f, false);
+  CreateLabel(subject, "Subject line on e-mail", {8, 8, 340, 13}, f);
+  edSubject_ = CreateEdit(subject, {8, 26, 340, 21}, kEdSubject, f);
+  SetVisible(pageControl1_->Handle(), false);
+}
+
+void TfrmWatcher::createBottomRow() {
+  HFONT f = font_.Handle();
+  cbAutoStart_ = CreateCheckBox(Handle(), "Automatically bypass this screen on start-up?",
+                                {32, 350, 300, 17}, kCbAutoStart, f);
+  btHelp_ = CreateButton(Handle(), "&Help", {38, 376, 75, 25}, kBtHelp, f);
+  btAbout_ = CreateButton(Handle(), "A&bout", {123, 376, 75, 25}, kBtAbout, f);
+  btActivate_ = CreateButton(Handle(), "Activate", {207, 376, 75, 25}, kBtActivate, f, true);
+  hints_->Add(btActivate_, "Take a snap-shot of directories and hide in the background");
+  btClose_ = CreateButton(Handle(), "E&xit", {292, 376, 75, 25}, kBtClose, f);
+  hints_->Add(btClose_, "Exit, Parvex will not scan directories");
+}
+
+void TfrmWatcher::createSummaryPanel() {
+  panel1_ = CreatePanel(Handle(), Handle(), kPanel1Bounds, kPanel1, true);
+  SetVisible(panel1_, false);
+  const int w = kPanel1Bounds.width;
+  CreateLabel(panel1_, "The following files have been", {0, 8, w - 4, 24}, captionFont_.Handle(),
+              kSummaryCaption1, SS_OWNERDRAW);
+  CreateLabel(panel1_, "changed, added or deleted.", {0, 32, w - 4, 24}, captionFont_.Handle(),
+              kSummaryCaption2, SS_OWNERDRAW);
+  meSummary_ = CreateMemo(panel1_, {8, 62, w - 20, 258}, kMeSummary, summaryFont_.Handle(), true);
+  SendMessageA(meSummary_, EM_LIMITTEXT, 0, 0);  // no cap on the summary's length
+  btPrint_ = CreateButton(panel1_, "&Print", {70, 330, 110, 25}, kBtPrint, font_.Handle());
+  btAppend_ = CreateButton(panel1_, "&Append to text file", {210, 330, 120, 25}, kBtAppend,
+                           font_.Handle());
+}
+
+void TfrmWatcher::wireEvents() {
+  for (int i = 0; i < kFolderSlotCount; ++i) OnClick(kSbFirst + i, [this, i] { sb1Click(i); });
+  OnClick(kSpeedButton6, [this] { SpeedButton6Click(); });
+  OnClick(kButton2, [this] { Button2Click(); });
+  OnClick(kRbSoundAlarm, [this] { rbSoundAlarmClick(); });
+  OnClick(kRbSendEmail, [this] { rbSoundAlarmClick(); });
+  OnClick(kRbMAPI, [this] { rbMAPIClick(); });
+  OnClick(kRbSMTP, [this] { rbMAPIClick(); });
+  OnClick(kBtHelp, [this] { btHelpClick(); });
+  OnClick(kBtAbout, [this] { btAboutClick(); });
+  OnClick(kBtActivate, [this] { btActivateClick(); });
+  OnClick(IDOK, [this] { btActivateClick(); });
+  OnClick(kBtClose, [this] { btCloseClick(); });
+  OnClick(IDCANCEL, [this] { btCloseClick(); });
+  OnClick(kBtPrint, [this] { showMessage(kPrintNotYetAvailable); });
+  OnClick(kBtAppend, [this] { showMessage(kAppendNotYetAvailable); });
+  OnClick(kMenuShow1, [this] { Show1Click(); });
+  OnClick(kMenuExit1, [this] { Exit1Click(); });
+  // The interval field shows the value in use as soon as it is left.
+  OnCommand(kNSecs, [this](int code) {
+    if (code == EN_KILLFOCUS) nSecs_->Value();
+  });
+  OnNotify(kPageControl2, [this](NMHDR& h) {
+    if (h.code == TCN_SELCHANGE) pageControl2_->SelectionChanged();
+  });
+  OnNotify(kPageControl1, [this](NMHDR& h) {
+    if (h.code == TCN_SELCHANGE) pageControl1_->SelectionChanged();
+  });
+}
+
+void TfrmWatcher::FormCreate() {
+  nSecs_->SetValue(60);
+  // Cut the window to the configuration area; the right-hand part is never seen.
+  SetOuterWidth(kPanel1Bounds.left + kPanel1Bounds.width + 4);
+  CenterOnScreen();
+  try {
+    ReadSettings();
+  } catch (...) {
+    Application().HandleException(std::current_exception());
+    // The panels still follow whatever choices were read.
+    rbSoundAlarmClick();
+    rbMAPIClick();
+    // An auto-start hid the window; without settings it must come back.
+    if (autoStartRequested_) makeReachable();
+    return;
+  }
+  if (IsChecked(cbAutoStart_)) {
+    try {
+      btActivateClick();
+    } catch (...) {
+      Application().HandleException(std::current_exception());
+      makeReachable();
+    }
+  }
+  rbSoundAlarmClick();
+  rbMAPIClick();
+}
+
+WatcherSettings TfrmWatcher::settingsFromScreen() const {
+  WatcherSettings s;
+  for (int i = 0; i < kFolderSlotCount; ++i) s.dirs[i] = GetText(ed_[i]);
+  s.newFiles = IsChecked(cbNew_);
+  s.changedFiles = IsChecked(cbChange_);
+  s.deletedFiles = IsChecked(cbDelete_);
+  s.wav = GetText(edWave_);
+  nSecs_->Value();  // the saved text is the value in use
+  s.nsecs = nSecs_->Text();
+  s.autoStart = IsChecked(cbAutoStart_);
+  s.soundAlarm = IsChecked(rbSoundAlarm_);
+  s.mapi = IsChecked(rbMAPI_);
+  s.server = GetText(edServer_);
+  s.sender = GetText(edSender_);
+  s.sendEmail = GetText(edEmail_);
+  s.subject = GetText(edSubject_);
+  s.recipients = SplitLines(GetText(meRecipients_));
+  return s;
+}
+
+void TfrmWatcher::settingsToScreen(const WatcherSettings& s) {
+  for (int i = 0; i < kFolderSlotCount; ++i) SetText(ed_[i], s.dirs[i]);
+  SetText(edWave_, s.wav);
+  nSecs_->SetText(s.nsecs);
+  nSecs_->Value();
+  SetChecked(cbNew_, s.newFiles);
+  SetChecked(cbChange_, s.changedFiles);
+  SetChecked(cbDelete_, s.deletedFiles);
+  SetChecked(cbAutoStart_, s.autoStart);
+  SetChecked(rbSoundAlarm_, s.soundAlarm);
+  SetChecked(rbSendEmail_, !s.soundAlarm);
+  SetChecked(rbMAPI_, s.mapi);
+  SetChecked(rbSMTP_, !s.mapi);
+  SetText(edServer_, s.server);
+  SetText(edSender_, s.sender);
+  SetText(edEmail_, s.sendEmail);
+  SetText(edSubject_, s.subject);
+  SetText(meRecipients_, JoinLines(s.recipients));
+}
+
+void TfrmWatcher::ReadSettings() {
+  WatcherSettings s = settingsFromScreen();
+  try {
+    const TRegIniFile store(HKEY_CURRENT_USER, kSettingsKey);
+    parvex::ReadSettings(store, s);
+  } catch (...) {
+    settingsToScreen(s);  // what was read before the error
+    throw;
+  }
+  settingsToScreen(s);
+}
+
+void TfrmWatcher::WriteSettings() {
+  const WatcherSettings s = settingsFromScreen();
+  TRegIniFile store(HKEY_CURRENT_USER, kSettingsKey);
+  parvex::WriteSettings(store, s);
+}
+
+void TfrmWatcher::btActivateClick() { cycle_.btActivateClick(); }
+
+void TfrmWatcher::Timer1Timer() {
+  cycle_.dispatchTick([this](std::exception_ptr e) { Application().HandleException(e); });
+}
+
+void TfrmWatcher::Show1Click() { cycle_.Show1Click(); }
+void TfrmWatcher::Exit1Click() { cycle_.Exit1Click(); }
+void TfrmWatcher::btCloseClick() { cycle_.btCloseClick(); }
+
+bool TfrmWatcher::CloseQuery() {
+  cycle_.FormClose();  // a failed save keeps the window open, nothing is lost
+  return true;
+}
+
+void TfrmWatcher::Closing() {
+  Hide();
+  Application().Terminate();
+}
+
+void TfrmWatcher::sb1Click(int slot) {
+  folderBrowseDlg1_.SetSelection(GetText(ed_[slot]));
+  SetStayOnTop(false);
+  if (!folderBrowseDlg1_.Execute()) return;
+  const std::string chosen = folderBrowseDlg1_.Selection();
+  if (notAlreadyMonitored(folderSlots(), slot, chosen))
+    SetText(ed_[slot], chosen);
+  else
+    showMessage(kAlreadyMonitoredMessage + chosen);
+}
+
+void TfrmWatcher::SpeedButton6Click() {
+  SetStayOnTop(false);
+  std::string file = LeftStr(GetText(edWave_), 1023);
+  file.resize(1024, '\0');
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = Handle();
+  ofn.lpstrFilter = kWaveFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+  if (!GetOpenFileNameA(&ofn)) return;
+  SetText(edWave_, file.c_str());
+}
+
+void TfrmWatcher::rbSoundAlarmClick() {
+  SetVisible(pnlAlarm_, IsChecked(rbSoundAlarm_));
+  SetVisible(pageControl1_->Handle(), !IsShown(pnlAlarm_));
+}
+
+void TfrmWatcher::rbMAPIClick() { SetVisible(pnlSMTP_, IsChecked(rbSMTP_)); }
+
+void TfrmWatcher::Button2Click() { playAlarmSound(); }
+
+void TfrmWatcher::playAlarmSound() { parvex::playAlarmSound(GetText(edWave_), alarmShell_); }
+
+void TfrmWatcher::btHelpClick() { showPlaceholder("Help"); }
+void TfrmWatcher::btAboutClick() { showPlaceholder("About"); }
+
+void TfrmWatcher::showPlaceholder(const std::string& caption) {
+  SetStayOnTop(false);
+  // PLACEHOLDER: the help and about screens come later; an empty modal window
+  // stands in for them.
+  TForm placeholder(Application(), kPlaceholderWindowClass, caption, WS_CAPTION | WS_SYSMENU,
+                    WS_EX_DLGMODALFRAME, Handle(), 300, 160);
+  placeholder.CenterOnScreen();
+  placeholder.ShowModal();
+}
+
+FolderSlots TfrmWatcher::folderSlots() const {
+  FolderSlots slots;
+  for (int i = 0; i < kFolderSlotCount; ++i) slots[i] = GetText(ed_[i]);
+  return slots;
+}
+
+bool TfrmWatcher::newFiles() const { return IsChecked(cbNew_); }
+bool TfrmWatcher::changedFiles() const { return IsChecked(cbChange_); }
+bool TfrmWatcher::deletedFiles() const { return IsChecked(cbDelete_); }
+bool TfrmWatcher::soundAlarmSelected() const { return IsChecked(rbSoundAlarm_); }
+int TfrmWatcher::intervalSeconds() { return nSecs_->Value(); }
+
+void TfrmWatcher::showMessage(const std::string& text) { Application().ShowMessage(text); }
+
+void TfrmWatcher::makeReachable() {
+  trayIcon1_->SetShowApp(true);
+  Application().SetShowMainForm(true);
+}
+
+void TfrmWatcher::hideSummaryPanel() { SetVisible(panel1_, false); }
+
+void TfrmWatcher::showSummaryPanel() {
+  SetWindowPos(panel1_, HWND_TOP, 2, 2, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetStayOnTop(true);
+  SetText(btActivate_, "Reactivate");
+  Restore();
+  showWindow();
+}
+
+void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
+  SetText(meSummary_, JoinLines(lines));
+}
+
+void TfrmWatcher::startTimer(int milliseconds) {
+  SetTimer(Handle(), kTimer1, static_cast<UINT>(milliseconds), nullptr);
+}
+
+void TfrmWatcher::stopTimer() { KillTimer(Handle(), kTimer1); }
+
+void TfrmWatcher::setTrayActive(bool active) { trayIcon1_->SetActive(active); }
+
+void TfrmWatcher::hideWindow() {
+  Hide();
+  Application().SetShowMainForm(false);
+}
+
+void TfrmWatcher::showWindow() {
+  Application().SetShowMainForm(true);
+  Show();
+}
+
+void TfrmWatcher::terminateApplication() { Application().Terminate(); }
+
+MailRequest TfrmWatcher::mailRequest() const {
+  MailRequest r;
+  r.useMapi = IsChecked(rbMAPI_);
+  r.recipients = SplitLines(GetText(meRecipients_));
+  r.subject = GetText(edSubject_);
+  r.server = GetText(edServer_);
+  r.senderName = GetText(edSender_);
+  r.senderAddress = GetText(edEmail_);
+  return r;
+}
+
+void TfrmWatcher::Popup(int x, int y) {
+  TrackPopupMenu(popupMenu1_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
+  // Lets the menu close properly when the user clicks elsewhere.
+  PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+void TfrmWatcher::drawRaisedCaption(const DRAWITEMSTRUCT& item) {
+  const std::string text = GetText(item.hwndItem);
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, captionFont_.Handle());
+  RECT light = r;
+  OffsetRect(&light, -1, -1);
+  SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+  DrawTextA(dc, text.c_str(), -1, &light, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+  RECT shade = r;
+  OffsetRect(&shade, 1, 1);
+  SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+  DrawTextA(dc, text.c_str(), -1, &shade, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+  SetTextColor(dc, kNavy);
+  DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+  SelectObject(dc, old);
+}
+
+LRESULT TfrmWatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == static_cast<WPARAM>(kTimer1)) {
+        Timer1Timer();
+        return 0;
+      }
+      break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID == static_cast<UINT>(kSummaryCaption1) ||
+          item->CtlID == static_cast<UINT>(kSummaryCaption2)) {
+        drawRaisedCaption(*item);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == meSummary_) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, kNavy);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(summaryBrush_);
+      }
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(kBtActivate, DC_HASDEFID);
+    default:
+      break;
+  }
+  return TForm::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace parvex

@@ -1,0 +1,131 @@
+#pragma once
+// TfrmWatcher: the configuration screen and host of the monitoring machinery.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/folder_slots.h"
+#include "app/monitor_cycle.h"
+#include "app/settings.h"
+#include "app/win32/find_file_lister.h"
+#include "app/win32/locale_collation.h"
+#include "app/win32/not_yet_available.h"
+#include "app/win32/shell_alarm.h"
+#include "platform/win32/folder_browse_dlg.h"
+#include "platform/win32/popup_menu.h"
+#include "platform/win32/tray_icon.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/form.h"
+#include "ui/win32/win32_user_clock.h"
+
+namespace parvex {
+
+class TfrmWatcher final : public TForm,
+                          private WatcherScreen,
+                          private MailFields,
+                          private PopupMenu {
+ public:
+  // Builds the window and its components, runs the tray's after-load step (which
+  // ends a second copy here), then FormCreate. autoStartRequested tells whether the
+  // program start hid the window for auto-start.
+  TfrmWatcher(TApplication& application, bool autoStartRequested);
+  ~TfrmWatcher() override;
+
+  void FormCreate();
+  void ReadSettings();
+  void WriteSettings();
+  void btActivateClick();
+  void Timer1Timer();
+  void Show1Click();
+  void Exit1Click();
+  void btCloseClick();
+  void sb1Click(int slot);
+  void SpeedButton6Click();
+  void rbSoundAlarmClick();
+  void rbMAPIClick();
+  void Button2Click();
+  void btHelpClick();
+  void btAboutClick();
+  void playAlarmSound();
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool CloseQuery() override;
+  void Closing() override;
+
+ private:
+  void createFoldersPage(HWND page);
+  void createNotificationPage(HWND page);
+  void createSummaryPanel();
+  void createBottomRow();
+  void createTray();
+  void wireEvents();
+  WatcherSettings settingsFromScreen() const;
+  void settingsToScreen(const WatcherSettings& s);
+  void showPlaceholder(const std::string& caption);
+  void drawRaisedCaption(const DRAWITEMSTRUCT& item);
+
+  // WatcherScreen
+  FolderSlots folderSlots() const override;
+  bool newFiles() const override;
+  bool changedFiles() const override;
+  bool deletedFiles() const override;
+  bool soundAlarmSelected() const override;
+  int intervalSeconds() override;
+  void showMessage(const std::string& text) override;
+  void makeReachable() override;
+  void hideSummaryPanel() override;
+  void showSummaryPanel() override;
+  void setSummary(const std::vector<std::string>& lines) override;
+  void saveSettings() override { WriteSettings(); }
+  void startTimer(int milliseconds) override;
+  void stopTimer() override;
+  void setTrayActive(bool active) override;
+  void hideWindow() override;
+  void showWindow() override;
+  void playAlarm() override { playAlarmSound(); }
+  void closeWindow() override { Close(); }
+  void terminateApplication() override;
+  // MailFields
+  MailRequest mailRequest() const override;
+  // PopupMenu
+  void Popup(int x, int y) override;
+
+  bool autoStartRequested_;
+  TFont font_;
+  TFont summaryFont_;
+  TFont captionFont_;
+  HBITMAP folderGlyph_ = nullptr;
+  HMENU popupMenu1_ = nullptr;
+  std::unique_ptr<THints> hints_;
+
+  std::unique_ptr<TPageControl> pageControl2_;
+  std::unique_ptr<TPageControl> pageControl1_;
+  HWND scrollBox1_ = nullptr;
+  std::array<HWND, kFolderSlotCount> ed_{};
+  std::array<HWND, kFolderSlotCount> sb_{};
+  std::unique_ptr<TSpinEdit> nSecs_;
+  HWND cbNew_ = nullptr, cbChange_ = nullptr, cbDelete_ = nullptr;
+  HWND rbSoundAlarm_ = nullptr, pnlAlarm_ = nullptr, edWave_ = nullptr;
+  HWND speedButton6_ = nullptr, button2_ = nullptr, rbSendEmail_ = nullptr;
+  HWND rbMAPI_ = nullptr, rbSMTP_ = nullptr, pnlSMTP_ = nullptr;
+  HWND edServer_ = nullptr, edSender_ = nullptr, edEmail_ = nullptr;
+  HWND meRecipients_ = nullptr, edSubject_ = nullptr;
+  HWND cbAutoStart_ = nullptr, btHelp_ = nullptr, btAbout_ = nullptr;
+  HWND btActivate_ = nullptr, btClose_ = nullptr;
+  HWND panel1_ = nullptr, meSummary_ = nullptr, btPrint_ = nullptr, btAppend_ = nullptr;
+  HBRUSH summaryBrush_ = nullptr;
+
+  FindFileLister lister_;
+  UserLocaleCollation collation_;
+  Win32UserClock clock_;
+  NotYetAvailableMailSender mailSender_;
+  ShellAlarm alarmShell_;
+  MonitorCycle cycle_;
+  TFolderBrowseDlg folderBrowseDlg1_;
+  std::unique_ptr<TTrayIcon> trayIcon1_;
+};
+
+}  // namespace parvex

@@ -1,0 +1,122 @@
+#include "ui/win32/application.h"
+
+#include <commctrl.h>
+
+#include "ui/exceptions.h"
+
+namespace parvex {
+
+namespace {
+
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Closing the task-bar button's window is a request to close the main window.
+  if (message == WM_CLOSE) {
+    if (HWND main = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+      PostMessageA(main, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TApplication::TApplication(HINSTANCE instance, std::string title)
+    : instance_(instance), title_(std::move(title)) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                                                      ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = ApplicationWindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassExA(&wc);
+  // Zero-sized but with a caption: it only exists to carry the task-bar button.
+  window_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
+                            0, nullptr, nullptr, instance_, nullptr);
+}
+
+TApplication::~TApplication() {
+  if (window_) DestroyWindow(window_);
+}
+
+void TApplication::ShowTaskbarEntry(bool show) { ShowWindow(window_, show ? SW_SHOWNA : SW_HIDE); }
+
+bool TApplication::DispatchOne(const MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return false;
+  }
+  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg)))
+    return true;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+void TApplication::Run(HWND mainWindow) {
+  mainWindow_ = mainWindow;
+  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mainWindow));
+  if (terminated_) return;
+  if (showMainForm_ && IsWindow(mainWindow)) {
+    ShowWindow(mainWindow, SW_SHOW);
+    SetForegroundWindow(mainWindow);
+  }
+  MSG msg;
+  while (!terminated_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (!DispatchOne(msg)) break;
+  }
+}
+
+void TApplication::processMessages() {
+  MSG msg;
+  while (!terminated_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!DispatchOne(msg)) {
+      // Keep the quit for the main loop, which ends on it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+  }
+}
+
+void TApplication::Terminate() {
+  PostQuitMessage(0);
+}
+
+HWND TApplication::ownerForBoxes() const {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
+  if (mainWindow_ && IsWindowVisible(mainWindow_)) return mainWindow_;
+  return nullptr;
+}
+
+int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = ownerForBoxes();
+  // With the main window hidden the box must still come up where the user sees it.
+  if (!owner) flags |= MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::ShowMessage(const std::string& text) { ShowMessageBox(text, title_, MB_OK); }
+
+void TApplication::HandleException(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EAbort&) {
+  } catch (const Exception& e) {
+    ShowMessageBox(e.Message(), title_, MB_OK | MB_ICONERROR);
+  } catch (const std::exception& e) {
+    ShowMessageBox(e.what(), title_, MB_OK | MB_ICONERROR);
+  } catch (...) {
+    ShowMessageBox("Unknown error", title_, MB_OK | MB_ICONERROR);
+  }
+}
+
+}  // namespace parvex

@@ -1,0 +1,156 @@
+#include "ui/win32/form.h"
+
+namespace parvex {
+
+void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExA(instance, className, &existing)) return;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className;
+  RegisterClassExA(&wc);
+}
+
+TForm::TForm(TApplication& application, const char* className, const std::string& caption,
+             DWORD style, DWORD exStyle, HWND owner, int clientWidth, int clientHeight)
+    : application_(application) {
+  RegisterFormClass(application.Instance(), className, WindowProc);
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  window_ = CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            r.right - r.left, r.bottom - r.top, owner, nullptr,
+                            application.Instance(), this);
+}
+
+TForm::~TForm() {
+  if (window_) {
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TForm::OnCommand(int id, std::function<void(int)> handler) { commands_[id] = std::move(handler); }
+
+void TForm::OnClick(int id, std::function<void()> handler) {
+  commands_[id] = [h = std::move(handler)](int code) {
+    if (code == BN_CLICKED) h();
+  };
+}
+
+void TForm::OnNotify(int id, std::function<void(NMHDR&)> handler) { notifies_[id] = std::move(handler); }
+
+void TForm::Show() {
+  closed_ = false;
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+}
+
+void TForm::Hide() { ShowWindow(window_, SW_HIDE); }
+
+bool TForm::Visible() const { return IsWindowVisible(window_) != FALSE; }
+
+void TForm::SetStayOnTop(bool onTop) {
+  SetWindowPos(window_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::Restore() {
+  if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+}
+
+void TForm::CenterOnScreen() {
+  RECT r;
+  GetWindowRect(window_, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetOuterWidth(int width) {
+  RECT r;
+  GetWindowRect(window_, &r);
+  SetWindowPos(window_, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::ShowModal() {
+  HWND owner = GetWindow(window_, GW_OWNER);
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  HWND previousDialog = application_.DialogWindow();
+  application_.SetDialogWindow(window_);
+  Show();
+  MSG msg;
+  while (!closed_ && !application_.Terminated()) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (!application_.DispatchOne(msg)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // the main loop ends on it too
+      break;
+    }
+  }
+  // Re-enable the owner before hiding, so the focus goes back to it.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  Hide();
+  application_.SetDialogWindow(previousDialog);
+  if (owner) SetForegroundWindow(owner);
+}
+
+void TForm::Close() { SendMessageA(window_, WM_CLOSE, 0, 0); }
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      auto it = commands_.find(LOWORD(wParam));
+      if (it != commands_.end()) {
+        const int code = HIWORD(wParam);
+        auto handler = it->second;  // a handler may replace its own entry
+        application_.Guarded([&] { handler(code); });
+        return 0;
+      }
+      break;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      auto it = notifies_.find(static_cast<int>(header->idFrom));
+      if (it != notifies_.end()) {
+        auto handler = it->second;
+        application_.Guarded([&] { handler(*header); });
+        return 0;
+      }
+      break;
+    }
+    case WM_CLOSE: {
+      bool canClose = false;
+      application_.Guarded([&] { canClose = CloseQuery(); });
+      if (canClose) {
+        closed_ = true;
+        Closing();
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* form = static_cast<TForm*>(create->lpCreateParams);
+    form->window_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(window, message, wParam, lParam);
+  return form->HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace parvex

@@ -1,0 +1,67 @@
+#pragma once
+// Forms: top-level windows whose messages reach a C++ object through one static
+// window procedure (the HWND carries the object pointer). Commands and
+// notifications of child controls are dispatched by control id, each guarded by
+// the application's default exception handler.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/win32/application.h"
+
+namespace parvex {
+
+class TForm {
+ public:
+  TForm(TApplication& application, const char* className, const std::string& caption,
+        DWORD style, DWORD exStyle, HWND owner, int clientWidth, int clientHeight);
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  HWND Handle() const { return window_; }
+  TApplication& Application() const { return application_; }
+
+  void OnCommand(int id, std::function<void(int code)> handler);
+  void OnClick(int id, std::function<void()> handler);
+  void OnNotify(int id, std::function<void(NMHDR& header)> handler);
+
+  void Show();
+  void Hide();
+  bool Visible() const;
+  void SetStayOnTop(bool onTop);
+  // Restores a minimised window to its normal state.
+  void Restore();
+  void CenterOnScreen();
+  void SetOuterWidth(int width);
+  // Shows the form with its owner disabled until the form is closed.
+  void ShowModal();
+  // Asks the form to close, as the close box does.
+  void Close();
+  bool Closed() const { return closed_; }
+
+ protected:
+  // Overrides handle what they need and pass the rest on to this.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Asked on WM_CLOSE; false keeps the form open. Errors also keep it open.
+  virtual bool CloseQuery() { return true; }
+  // After a successful close: the default hides the form.
+  virtual void Closing() { Hide(); }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  TApplication& application_;
+  HWND window_ = nullptr;
+  bool closed_ = false;
+  std::map<int, std::function<void(int)>> commands_;
+  std::map<int, std::function<void(NMHDR&)>> notifies_;
+};
+
+// Registers a form window class once; later calls with the same name do nothing.
+void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc);
+
+}  // namespace parvex

@@ -1,0 +1,46 @@
+#pragma once
+// The registry as a settings store: one key, opened (and created when missing)
+// for the lifetime of the object, with sections as its subkeys and every value a
+// registry string.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/ini_store.h"
+
+namespace parvex {
+
+// An owned registry key handle.
+class TRegKey {
+ public:
+  TRegKey() = default;
+  explicit TRegKey(HKEY key) : key_(key) {}
+  ~TRegKey();
+  TRegKey(TRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+  TRegKey& operator=(TRegKey&& other) noexcept;
+  TRegKey(const TRegKey&) = delete;
+  TRegKey& operator=(const TRegKey&) = delete;
+  HKEY Get() const { return key_; }
+  explicit operator bool() const { return key_ != nullptr; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class TRegIniFile final : public IniStore {
+ public:
+  // Raises "Failed to create key <path>" when the key can be neither opened nor
+  // created.
+  TRegIniFile(HKEY root, const std::string& path);
+
+  std::optional<std::string> readValue(const std::string& section,
+                                       const std::string& name) const override;
+  void writeValue(const std::string& section, const std::string& name,
+                  const std::string& text) override;
+
+ private:
+  TRegKey key_;
+};
+
+}  // namespace parvex
