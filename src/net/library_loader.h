@@ -12,13 +12,13 @@ class LibraryLoader {
  public:
   virtual ~LibraryLoader() = default;
   // Sets the process error mode and returns the previous one.
-  virtual unsigned SetErrorMode(unsigned mode) = 0;
-  virtual LibraryHandle LoadLibrary(const std::string& name) = 0;
-  virtual void FreeLibrary(LibraryHandle library) = 0;
+  virtual unsigned SetProcessErrorMode(unsigned mode) = 0;
+  virtual LibraryHandle LoadModule(const std::string& name) = 0;
+  virtual void ReleaseModule(LibraryHandle library) = 0;
   // nullptr when the library (or handle 0) has no such entry point.
-  virtual void* GetProcAddress(LibraryHandle library, const std::string& name) = 0;
+  virtual void* FindProc(LibraryHandle library, const std::string& name) = 0;
   // The library's string resource `id`, or "" when it has none.
-  virtual std::string LoadString(LibraryHandle library, unsigned id) = 0;
+  virtual std::string LoadResourceString(LibraryHandle library, unsigned id) = 0;
 };
 
 // The platform's own loader (LoadLibraryA and friends on Windows; a native

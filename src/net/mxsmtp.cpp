@@ -146,9 +146,22 @@ void TmxSMTP::SendEnvelope() {
   Command("DATA", 3);
 }
 
+bool TmxSMTP::StreamEndsWithLineBreak() {
+  TStream& stream = *messageStream_;
+  const std::int64_t size = stream.Size();
+  if (size < 2) return false;
+  char tail[2] = {};
+  stream.SetPosition(size - 2);
+  const bool ends = stream.Read(tail, 2) == 2 && tail[0] == '\r' && tail[1] == '\n';
+  stream.SetPosition(0);
+  return ends;
+}
+
 void TmxSMTP::SendBody() {
   SendStream(*messageStream_);
-  SendLine("");
+  // The CR LF before "." ends the text's last line; a text that already ends
+  // with one would otherwise arrive with an empty line added.
+  if (!StreamEndsWithLineBreak()) SendLine("");
   Command(".", 2);
 }
 

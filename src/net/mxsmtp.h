@@ -8,6 +8,10 @@
 #include "mail/mail_message.h"
 #include "net/mxmb.h"
 
+// <windows.h> maps SendMessage to SendMessageA; keep the method's own name.
+#pragma push_macro("SendMessage")
+#undef SendMessage
+
 namespace parvex {
 
 class TmxSMTP;
@@ -47,8 +51,11 @@ class TmxSMTP : public TmxMailBase {
   void Expect(int expected);
   bool Succeeded(int code, int expected) const { return code / 100 == expected; }
   void CheckEnvelopeAddresses() const;
+  bool StreamEndsWithLineBreak();
 
   std::unique_ptr<TStream> messageStream_;
 };
 
 }  // namespace parvex
+
+#pragma pop_macro("SendMessage")

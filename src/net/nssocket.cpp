@@ -420,10 +420,10 @@ std::string TnsSocket::ErrorText(unsigned code) {
   std::string text;
   if (code >= 10000 && code <= 11004) {
     LibraryLoader& loader = winsock_.Loader();
-    LibraryHandle library = loader.LoadLibrary("wserr32.dll");
+    LibraryHandle library = loader.LoadModule("wserr32.dll");
     if (library != 0) {
-      text = loader.LoadString(library, code);
-      loader.FreeLibrary(library);
+      text = loader.LoadResourceString(library, code);
+      loader.ReleaseModule(library);
     }
     if (text.empty()) text = WinsockErrorText(code);
   } else {

@@ -28,11 +28,11 @@ TnsWinsock& TnsWinsock::Instance() {
 
 void TnsWinsock::Load() {
   // No "cannot find DLL" box: a missing Winsock is reported as an exception.
-  unsigned previous = loader_.SetErrorMode(kNoOpenFileErrorBox);
-  handle_ = loader_.LoadLibrary("wsock32.dll");
-  loader_.SetErrorMode(previous);
+  unsigned previous = loader_.SetProcessErrorMode(kNoOpenFileErrorBox);
+  handle_ = loader_.LoadModule("wsock32.dll");
+  loader_.SetProcessErrorMode(previous);
   if (handle_ < 32) {
-    if (handle_ != 0) loader_.FreeLibrary(handle_);
+    if (handle_ != 0) loader_.ReleaseModule(handle_);
     handle_ = 0;
     throw EWinsockDLLError(LoadNetString(sWinsockNotFound));
   }
@@ -40,14 +40,14 @@ void TnsWinsock::Load() {
 
 void TnsWinsock::Unload() {
   if (Loaded()) {
-    loader_.FreeLibrary(handle_);
+    loader_.ReleaseModule(handle_);
     handle_ = 0;
   }
 }
 
 void* TnsWinsock::GetProc(const std::string& name) {
   if (!Loaded()) throw EWinsockDLLError(LoadNetString(sWinsockNotLoaded));
-  void* proc = loader_.GetProcAddress(handle_, name);
+  void* proc = loader_.FindProc(handle_, name);
   if (proc == nullptr) throw EWinsockDLLError(FunctionNotFound(name));
   return proc;
 }
@@ -64,7 +64,7 @@ int TnsWinsock::gethostname(char* name, int length) {
 
 std::uint32_t TnsWinsock::inet_addr(const char* text) {
   // Looked up without the Loaded test: an unloaded binding has no such entry.
-  void* proc = loader_.GetProcAddress(handle_, "inet_addr");
+  void* proc = loader_.FindProc(handle_, "inet_addr");
   if (proc == nullptr) throw EWinsockDLLError(FunctionNotFound("inet_addr"));
   return reinterpret_cast<winsock::InetAddrFn>(proc)(text);
 }

@@ -183,12 +183,14 @@ bool PosixEventLoop::DispatchQueue() {
 }
 
 void PosixEventLoop::ProcessMessages() {
-  const bool mayBlock = queue_.empty() && !progress_ && lastPumpIdle_;
+  // The layer pumps between its own calls too (before a recv, after a send);
+  // only a run of idle pumps with nothing moved in between is a real wait.
+  if (progress_) idleRun_ = 0;
   progress_ = false;
+  const bool mayBlock = queue_.empty() && idleRun_ >= 2;
   PollSockets(mayBlock ? SleepBudgetMs() : 0);
   bool delivered = FireTimers();
   delivered = DispatchQueue() || delivered;
-  lastPumpIdle_ = !delivered;
+  idleRun_ = delivered ? 0 : idleRun_ + 1;
 }
-
 }  // namespace parvex

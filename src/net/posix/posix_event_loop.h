@@ -47,8 +47,8 @@ class PosixEventLoop {
   // A send or recv moved bytes: the next pump must not sleep.
   void NoteProgress() { progress_ = true; }
 
-  // Delivers what is due; sleeps in poll() only when the caller is plainly
-  // waiting (nothing delivered or moved since the last call).
+  // Delivers what is due; sleeps in poll() (until a watched socket is ready or
+  // a timer is due) only when the caller is plainly waiting.
   void ProcessMessages();
 
  private:
@@ -77,7 +77,7 @@ class PosixEventLoop {
   int nextTimer_ = 1;
   std::map<int, Watch> watches_;
   bool progress_ = false;
-  bool lastPumpIdle_ = false;
+  int idleRun_ = 0;
 };
 
 }  // namespace parvex

@@ -279,23 +279,23 @@ std::string Lower(std::string text) {
 // Offers "wsock32.dll" only; no other library (and so no "wserr32.dll") exists here.
 class PosixLibraryLoader final : public LibraryLoader {
  public:
-  unsigned SetErrorMode(unsigned mode) override {
+  unsigned SetProcessErrorMode(unsigned mode) override {
     unsigned previous = mode_;
     mode_ = mode;
     return previous;
   }
-  LibraryHandle LoadLibrary(const std::string& name) override {
+  LibraryHandle LoadModule(const std::string& name) override {
     return Lower(name) == "wsock32.dll" ? kWinsockHandle : 0;
   }
-  void FreeLibrary(LibraryHandle) override {}
-  void* GetProcAddress(LibraryHandle library, const std::string& name) override {
+  void ReleaseModule(LibraryHandle) override {}
+  void* FindProc(LibraryHandle library, const std::string& name) override {
     if (library != kWinsockHandle) return nullptr;
     for (const Export& e : kExports) {
       if (name == e.name) return e.proc;
     }
     return nullptr;
   }
-  std::string LoadString(LibraryHandle, unsigned) override { return {}; }
+  std::string LoadResourceString(LibraryHandle, unsigned) override { return {}; }
 
  private:
   unsigned mode_ = 0;

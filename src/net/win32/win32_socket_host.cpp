@@ -1,0 +1,101 @@
+#include "net/win32/win32_socket_host.h"
+
+#include <utility>
+
+namespace parvex {
+namespace {
+
+constexpr char kClassName[] = "TnsSocketWindow";
+constexpr UINT_PTR kTimerId = 1;
+
+// The object behind each hidden window: a notification procedure, or a tick.
+struct WindowTarget {
+  NotifyProc proc;
+  std::function<void()> onTick;
+};
+
+LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* target = reinterpret_cast<WindowTarget*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (target != nullptr) {
+    // Nothing may unwind through the window system's frames.
+    try {
+      if (message == WM_TIMER && wParam == kTimerId && target->onTick) {
+        target->onTick();
+        return 0;
+      }
+      if (target->proc) {
+        if (auto result = target->proc(message, wParam, lParam)) return *result;
+      }
+    } catch (...) {
+      return 0;
+    }
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterHiddenClass(HINSTANCE instance) {
+  WNDCLASSA existing;
+  if (::GetClassInfoA(instance, kClassName, &existing)) return;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = HiddenWindowProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = kClassName;
+  ::RegisterClassA(&wc);
+}
+
+// RAII for one hidden window and its target.
+class Win32HiddenWindow : public HiddenWindow {
+ public:
+  Win32HiddenWindow(HINSTANCE instance, WindowTarget target) : target_(std::move(target)) {
+    RegisterHiddenClass(instance);
+    handle_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                                &target_);
+  }
+  ~Win32HiddenWindow() override {
+    if (handle_ != nullptr) ::DestroyWindow(handle_);
+  }
+  winsock::WindowHandle Handle() const override { return reinterpret_cast<winsock::WindowHandle>(handle_); }
+  HWND Hwnd() const { return handle_; }
+
+ private:
+  WindowTarget target_;
+  HWND handle_ = nullptr;
+};
+
+class Win32TickTimer final : public TickTimer {
+ public:
+  Win32TickTimer(HINSTANCE instance, unsigned intervalMs, std::function<void()> onTick)
+      : window_(instance, WindowTarget{nullptr, std::move(onTick)}), intervalMs_(intervalMs) {}
+  ~Win32TickTimer() override { SetEnabled(false); }
+  void SetEnabled(bool enabled) override {
+    if (enabled == enabled_) return;  // re-enabling keeps the phase
+    if (enabled) {
+      enabled_ = ::SetTimer(window_.Hwnd(), kTimerId, intervalMs_, nullptr) != 0;
+    } else {
+      ::KillTimer(window_.Hwnd(), kTimerId);
+      enabled_ = false;
+    }
+  }
+  bool Enabled() const override { return enabled_; }
+
+ private:
+  Win32HiddenWindow window_;
+  unsigned intervalMs_;
+  bool enabled_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<HiddenWindow> Win32SocketHost::CreateHiddenWindow(NotifyProc proc) {
+  return std::make_unique<Win32HiddenWindow>(instance_, WindowTarget{std::move(proc), nullptr});
+}
+
+std::unique_ptr<TickTimer> Win32SocketHost::CreateTimer(unsigned intervalMs, std::function<void()> onTick) {
+  return std::make_unique<Win32TickTimer>(instance_, intervalMs, std::move(onTick));
+}
+
+}  // namespace parvex

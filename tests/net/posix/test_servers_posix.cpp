@@ -1,0 +1,86 @@
+// Natively the test binary starts both servers itself (Debian's python3, which
+// has aiosmtpd), waits for their port files, and stops them by PID at exit.
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "net/posix/posix_socket_host.h"
+#include "net/test_servers.h"
+
+extern char** environ;
+
+namespace parvex::test {
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+class Servers {
+ public:
+  Servers() {
+    char pattern[] = "/tmp/parvex-net-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    dir_ = pattern;
+    const std::string scripts = std::string(PARVEX_SOURCE_DIR) + "/tests/net/servers/";
+    Spawn({kPython, scripts + "fault_smtp.py", "--dir", dir_, "--time-limit", "300"});
+    Spawn({kPython, scripts + "sink_smtp.py", "--dir", dir_, "--time-limit", "300"});
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (std::filesystem::exists(dir_ + "/ports") && std::filesystem::exists(dir_ + "/sink.port")) {
+        ready_ = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ready_) std::fprintf(stderr, "test servers did not start (see %s)\n", dir_.c_str());
+  }
+
+  ~Servers() {
+    for (pid_t pid : pids_) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+    if (!dir_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir_, ignored);
+    }
+  }
+
+  std::string Dir() const { return ready_ ? dir_ : std::string(); }
+
+ private:
+  void Spawn(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, kPython, nullptr, nullptr, argv.data(), environ) == 0) pids_.push_back(pid);
+  }
+
+  std::string dir_;
+  bool ready_ = false;
+  std::vector<pid_t> pids_;
+};
+
+}  // namespace
+
+std::string ServerDir() {
+  static Servers servers;
+  return servers.Dir();
+}
+
+SocketHost& Host() {
+  static PosixSocketHost host;
+  return host;
+}
+
+MessagePump& Pump() { return static_cast<PosixSocketHost&>(Host()); }
+
+}  // namespace parvex::test

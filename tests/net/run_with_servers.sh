@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Starts the fault-injecting and the aiosmtpd test servers on loopback, runs a
+# Windows test executable under Wine with their folder in PARVEX_NET_SERVER_DIR,
+# and stops the servers by PID.
+# Usage: run_with_servers.sh <source dir> <exe> [args...]
+set -u
+root=$1
+shift
+python=/usr/bin/python3
+dir=$(mktemp -d /tmp/parvex-net-XXXXXX)
+pids=()
+stop() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  rm -rf "$dir"
+}
+trap stop EXIT
+"$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 300 &
+pids+=($!)
+"$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 300 &
+pids+=($!)
+for _ in $(seq 150); do
+  [ -f "$dir/ports" ] && [ -f "$dir/sink.port" ] && break
+  sleep 0.1
+done
+if ! [ -f "$dir/ports" ] || ! [ -f "$dir/sink.port" ]; then
+  echo "test servers did not start"
+  exit 1
+fi
+export PARVEX_NET_SERVER_DIR="Z:$dir"
+"$root/scripts/wine-run" "$@"

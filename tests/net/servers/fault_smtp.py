@@ -1,0 +1,196 @@
+#!/usr/bin/python3
+"""SMTP server with scripted faults, for the SMTP client's tests.
+
+Each scenario listens on its own loopback port (port 0: the system picks);
+"<dir>/ports" lists "name port" lines once all are listening. Every line a
+client sends is appended to "<dir>/<name>.log" before it is answered, so a test
+that has its reply can read what the server got. DATA content goes to
+"<dir>/<name>.data". The server ends by itself after --time-limit seconds.
+"""
+import argparse
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+
+MAX_LINE = 64 * 1024
+
+
+class Session:
+    def __init__(self, conn, name, directory):
+        self.conn = conn
+        self.name = name
+        self.directory = directory
+        self.reader = conn.makefile("rb")
+        self.quits = 0
+
+    def log(self, text):
+        with open(os.path.join(self.directory, self.name + ".log"), "a", encoding="latin-1") as f:
+            f.write(text + "\n")
+
+    def send(self, data):
+        if isinstance(data, str):
+            data = data.encode("latin-1")
+        self.conn.sendall(data)
+
+    def reply(self, *lines):
+        self.send("".join(line + "\r\n" for line in lines))
+
+    def read_line(self):
+        line = self.reader.readline(MAX_LINE)
+        if not line:
+            return None
+        text = line.decode("latin-1").rstrip("\r\n")
+        self.log("C: " + text)
+        return text
+
+    def read_data(self):
+        data = bytearray()
+        while True:
+            line = self.reader.readline(MAX_LINE)
+            if not line:
+                return None
+            if line == b".\r\n":
+                break
+            data += line
+        with open(os.path.join(self.directory, self.name + ".data"), "wb") as f:
+            f.write(bytes(data))
+        self.log("D: %d bytes" % len(data))
+        return bytes(data)
+
+    def reset(self):
+        # An abortive close: the client sees "connection reset".
+        self.conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.conn.close()
+
+    def hold(self, seconds):
+        self.conn.settimeout(seconds)
+        try:
+            while self.conn.recv(4096):
+                pass
+        except OSError:
+            pass
+
+    def dialogue(self, greeting=("220 fault ready",), helo=None, bare_helo=None, rcpt=None, data=None,
+                 quit_replies=("221 bye",)):
+        """A plain session; the arguments replace the usual replies."""
+        self.reply(*greeting)
+        while True:
+            line = self.read_line()
+            if line is None:
+                return
+            verb = line.split(" ", 1)[0].upper()
+            if line.upper().startswith("HELO "):
+                self.reply(*(helo or ("250 hello",)))
+            elif line.upper() == "HELO":
+                self.reply(*(bare_helo or ("250 hello, whoever you are",)))
+            elif verb == "MAIL":
+                self.reply("250 sender ok")
+            elif verb == "RCPT":
+                self.reply(*(rcpt(line) if rcpt else ("250 recipient ok",)))
+            elif verb == "DATA":
+                if data:
+                    self.reply(*data)
+                    continue
+                self.reply("354 go ahead")
+                if self.read_data() is None:
+                    return
+                self.reply("250 queued")
+            elif verb == "QUIT":
+                index = min(self.quits, len(quit_replies) - 1)
+                self.quits += 1
+                self.reply(quit_replies[index])
+                if quit_replies[index].startswith("2"):
+                    return
+            else:
+                self.reply("502 unknown command")
+
+
+def reject_bad(line):
+    if "bad" in line:
+        return ("550 No such user here: " + line[8:],)
+    return ("250 recipient ok",)
+
+
+SCENARIOS = {
+    "normal": lambda s: s.dialogue(),
+    "greet554": lambda s: s.dialogue(greeting=("554 No SMTP service here",)),
+    "helo_retry": lambda s: s.dialogue(helo=("501 Syntax: HELO hostname",)),
+    "helo_refused": lambda s: s.dialogue(helo=("501 Syntax: HELO hostname",),
+                                         bare_helo=("502 HELO refused as well",)),
+    "rcpt_reject": lambda s: s.dialogue(rcpt=reject_bad),
+    "data_250": lambda s: s.dialogue(data=("250 no data wanted",)),
+    "multiline": lambda s: s.dialogue(greeting=("220-first line", "220-second line", "220 third line")),
+    "three_digits": lambda s: (s.reply("220-first line", "220"), s.hold(30)),
+    "odd_endings": lambda s: s.dialogue(greeting=("220 cr cr lf\r",), helo=("250 bare lf",)),
+    "line_1024": lambda s: s.dialogue(greeting=("220 " + "x" * (1024 - 6),)),
+    "line_1025": lambda s: s.dialogue(greeting=("220 " + "x" * (1025 - 6),)),
+    "reset": lambda s: (s.send("220-partial\r\n220 hal"), time.sleep(0.2), s.reset()),
+    "silence": lambda s: s.hold(30),
+    "quit_fail": lambda s: s.dialogue(quit_replies=("500 not now", "221 bye")),
+}
+
+BARE_LF = {"odd_endings"}
+
+
+class BareLfSession(Session):
+    def reply(self, *lines):
+        # The greeting brings its own CR; afterwards every reply ends in LF alone.
+        self.send("".join(line + "\n" for line in lines))
+
+
+def serve(listener, name, directory):
+    while True:
+        try:
+            conn, _ = listener.accept()
+        except OSError:
+            return
+        conn.settimeout(60)
+
+        def run(conn=conn):
+            cls = BareLfSession if name in BARE_LF else Session
+            session = cls(conn, name, directory)
+            session.log("--- connection")
+            try:
+                SCENARIOS[name](session)
+            except OSError:
+                pass
+            finally:
+                try:
+                    conn.close()
+                except OSError:
+                    pass
+
+        threading.Thread(target=run, daemon=True).start()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--time-limit", type=float, default=300)
+    args = parser.parse_args()
+    os.makedirs(args.dir, exist_ok=True)
+    ports = []
+    for name in SCENARIOS:
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(8)
+        ports.append("%s %d\n" % (name, listener.getsockname()[1]))
+        threading.Thread(target=serve, args=(listener, name, args.dir), daemon=True).start()
+    temp = os.path.join(args.dir, "ports.tmp")
+    with open(temp, "w") as f:
+        f.writelines(ports)
+    os.replace(temp, os.path.join(args.dir, "ports"))
+    # Bounded: ends at the time limit, or as soon as the process that started it is gone.
+    parent = os.getppid()
+    deadline = time.monotonic() + args.time_limit
+    while time.monotonic() < deadline and os.getppid() == parent:
+        time.sleep(0.25)
+    os._exit(0)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

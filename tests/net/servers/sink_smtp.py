@@ -1,0 +1,62 @@
+#!/usr/bin/python3
+"""A real SMTP server (aiosmtpd) on a free loopback port that stores what it
+receives: "<dir>/sink.port" holds the port once it listens; each message's
+content (bytes, after the server removed the dot stuffing) goes to
+"<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env". Ends by itself after
+--time-limit seconds.
+"""
+import argparse
+import asyncio
+import os
+import sys
+
+from aiosmtpd.smtp import SMTP
+
+
+class Store:
+    def __init__(self, directory):
+        self.directory = directory
+        self.count = 0
+
+    async def handle_DATA(self, server, session, envelope):
+        self.count += 1
+        base = os.path.join(self.directory, "msg-%d" % self.count)
+        with open(base + ".eml.tmp", "wb") as f:
+            f.write(envelope.original_content)
+        with open(base + ".env", "w", encoding="latin-1") as f:
+            f.write("MAIL FROM:%s\n" % envelope.mail_from)
+            for rcpt in envelope.rcpt_tos:
+                f.write("RCPT TO:%s\n" % rcpt)
+        os.replace(base + ".eml.tmp", base + ".eml")
+        return "250 Message accepted for delivery"
+
+
+async def run(args):
+    loop = asyncio.get_running_loop()
+    store = Store(args.dir)
+    server = await loop.create_server(lambda: SMTP(store, data_size_limit=64 * 1024 * 1024),
+                                      "127.0.0.1", 0)
+    port = server.sockets[0].getsockname()[1]
+    temp = os.path.join(args.dir, "sink.port.tmp")
+    with open(temp, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(temp, os.path.join(args.dir, "sink.port"))
+    # Bounded: ends at the time limit, or as soon as the process that started it is gone.
+    parent = os.getppid()
+    deadline = loop.time() + args.time_limit
+    while loop.time() < deadline and os.getppid() == parent:
+        await asyncio.sleep(0.25)
+    server.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--time-limit", type=float, default=300)
+    args = parser.parse_args()
+    os.makedirs(args.dir, exist_ok=True)
+    asyncio.run(run(args))
+
+
+if __name__ == "__main__":
+    sys.exit(main())

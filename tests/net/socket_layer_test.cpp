@@ -1,0 +1,242 @@
+// The socket layer: reply codes, error texts, host and port resolution, and the
+// line and stream I/O against the fault-injecting server.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "net/net_errors.h"
+#include "net/nssocket.h"
+#include "net/test_servers.h"
+#include "ui/streams.h"
+
+namespace parvex {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::unique_ptr<TnsSocket> NewSocket(const std::string& server, int timeOut = 2) {
+  auto socket = std::make_unique<TnsSocket>(test::Host(), test::Pump());
+  socket->SetWinsockLoaded(true);
+  socket->Server = server;
+  socket->ServiceName = "smtp";
+  socket->DefaultPort = 25;
+  socket->SetTimeOut(timeOut);
+  return socket;
+}
+
+std::string Loopback(int port) { return "127.0.0.1:" + std::to_string(port); }
+
+// Opens and connects to a fault scenario.
+std::unique_ptr<TnsSocket> ConnectTo(const std::string& scenario, int timeOut = 2) {
+  auto socket = NewSocket(Loopback(test::FaultPort(scenario)), timeOut);
+  socket->ResetState();
+  socket->Open();
+  socket->ConnectSocket();
+  return socket;
+}
+
+template <typename E>
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "(not raised)";
+}
+
+TEST(SocketReplyCode, FirstThreeCharactersAsDecimal) {
+  auto socket = NewSocket("x");
+  const std::pair<const char*, int> cases[] = {
+      {"250 ok", 250}, {"354 go", 354}, {"250-more", 250}, {"25", 25}, {"", -1}, {"abc", -1}, {"2x0 no", -1},
+  };
+  for (auto [line, code] : cases) EXPECT_EQ(socket->ReplyCode(line), code) << line;
+}
+
+TEST(SocketErrors, TextsForStringIdsAndWinsockCodes) {
+  auto socket = NewSocket("x");
+  const std::pair<unsigned, const char*> cases[] = {
+      {57002, "Server property is required"},
+      {57008, "You have to connect to the server first"},
+      {10061, "Connection refused"},
+      {11001, "Host not found"},
+      {10101, "Error #10101"},
+      {57099, "Error #57099"},
+  };
+  for (auto [code, text] : cases) {
+    EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(code); }), text) << code;
+  }
+  EXPECT_NO_THROW(socket->SocketError(0));
+}
+
+TEST(SocketErrors, OnErrorMayChangeTheTextAndResetCloses) {
+  auto socket = NewSocket("127.0.0.1:9");
+  socket->ResetState();
+  socket->Open();  // creates the socket; nothing is connected yet
+  ASSERT_TRUE(socket->Connected());
+  int closed = 0;
+  socket->OnClosed = [&](TnsSocket&) { ++closed; };
+  socket->OnError = [](TnsSocket&, std::string& msg) { msg = "mine: " + msg; };
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(10053); }), "mine: Software caused connection abort");
+  EXPECT_TRUE(socket->Connected());
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(10054); }), "mine: Connection reset by peer");
+  EXPECT_FALSE(socket->Connected());
+  EXPECT_EQ(closed, 1);
+}
+
+TEST(SocketErrors, LineIoNeedsAConnection) {
+  auto socket = NewSocket("127.0.0.1:9");
+  std::string line;
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->ReadLine(line); }), "You have to connect to the server first");
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SendLine("x"); }), "You have to connect to the server first");
+  socket->Server.clear();
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->Open(); }), "Server property is required");
+}
+
+TEST(SocketResolution, PortSuffixAndServiceFallback) {
+  struct Case {
+    const char* server;
+    const char* service;
+    int expectedPort;
+  };
+  const Case cases[] = {
+      {"127.0.0.1:2525", "smtp", 2525},
+      {"127.0.0.1:abc", "smtp", 25},           // not a number: the "smtp" entry
+      {"127.0.0.1:0", "smtp", 25},
+      {"127.0.0.1:70000", "smtp", 25},
+      {"127.0.0.1", "smtp", 25},
+      {"127.0.0.1:abc", "parvex-no-such-service", 2600},  // no entry: DefaultPort
+      {"127.0.0.1:65535", "", 65535},          // a port needs no service name
+  };
+  for (const Case& c : cases) {
+    auto socket = NewSocket(c.server);
+    socket->ServiceName = c.service;
+    socket->DefaultPort = 2600;
+    socket->ResetState();
+    socket->Open();
+    EXPECT_EQ(socket->RemotePort(), c.expectedPort) << c.server << " " << c.service;
+    EXPECT_EQ(socket->RemoteAddr(), 0x0100007Fu) << c.server;  // network order
+    socket->Close();
+  }
+  auto socket = NewSocket("127.0.0.1:abc");
+  socket->ServiceName.clear();
+  socket->ResetState();
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->Open(); }), "Service name is required");
+}
+
+TEST(SocketResolution, HostNames) {
+  auto socket = NewSocket("localhost:2525");
+  socket->ResetState();
+  socket->Open();
+  EXPECT_EQ(socket->RemoteAddr(), 0x0100007Fu);
+  EXPECT_FALSE(socket->LocalHost().empty());
+  socket->Close();
+
+  auto unknown = NewSocket("no-such-host.invalid:25");
+  unknown->ResetState();
+  EXPECT_EQ(MessageOf<ESocketError>([&] { unknown->Open(); }), "Host not found");
+}
+
+TEST(LiveSocketReplies, MultiLineAndOddLineEnds) {
+  REQUIRE_SERVERS();
+  auto multi = ConnectTo("multiline");
+  EXPECT_EQ(multi->ReadReply(), 220);
+  EXPECT_EQ(multi->LastReply(), "220 third line");
+  multi->Close();
+
+  auto odd = ConnectTo("odd_endings");
+  EXPECT_EQ(odd->ReadReply(), 220);
+  EXPECT_EQ(odd->LastReply(), "220 cr cr lf");  // CR CR LF
+  odd->SendLine("HELO me");
+  EXPECT_EQ(odd->ReadReply(), 250);
+  EXPECT_EQ(odd->LastReply(), "250 bare lf");  // LF alone
+  odd->Close();
+}
+
+TEST(LiveSocketReplies, LastLineOfOnlyDigitsWaitsForTheTimeOut) {
+  REQUIRE_SERVERS();
+  auto socket = ConnectTo("three_digits", 1);
+  auto start = Clock::now();
+  EXPECT_EQ(MessageOf<ETimedOutError>([&] { socket->ReadReply(); }), "Operation timed out");
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(800));
+  EXPECT_FALSE(socket->Connected());
+}
+
+TEST(LiveSocketReplies, LineLengthLimit) {
+  REQUIRE_SERVERS();
+  auto fits = ConnectTo("line_1024");
+  EXPECT_EQ(fits->ReadReply(), 220);
+  EXPECT_EQ(fits->LastReply().size(), 1022u);  // 1024 bytes with CR LF
+  fits->Close();
+
+  auto tooLong = ConnectTo("line_1025");
+  try {
+    tooLong->ReadReply();
+    ADD_FAILURE() << "no range error";
+  } catch (const ERangeError& e) {
+    EXPECT_EQ(e.Message(), "Range check error");
+  }
+  // The rest of the line is unread, so the connection cannot be used any more.
+  EXPECT_FALSE(tooLong->Connected());
+}
+
+TEST(LiveSocketReplies, ResetMidReplyClosesTheSocket) {
+  REQUIRE_SERVERS();
+  auto socket = ConnectTo("reset");
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->ReadReply(); }), "Connection reset by peer");
+  EXPECT_FALSE(socket->Connected());
+}
+
+TEST(LiveSocketReplies, HandlerDispatchedDuringAWaitMayCancel) {
+  REQUIRE_SERVERS();
+  auto socket = ConnectTo("silence", 10);
+  bool canceled = false;
+  socket->OnCancel = [&](TnsSocket&) { canceled = true; };
+  auto timer = test::Host().CreateTimer(300, [&] { socket->Cancel(); });
+  timer->SetEnabled(true);
+  auto start = Clock::now();
+  EXPECT_EQ(MessageOf<ECanceledError>([&] { socket->ReadReply(); }), "Operation has been canceled");
+  timer->SetEnabled(false);
+  EXPECT_TRUE(canceled);
+  EXPECT_FALSE(socket->Connected());
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(LiveSocketStreams, ChunksAndProgressAtTheBoundaries) {
+  REQUIRE_SERVERS();
+  struct Case {
+    std::size_t size;
+    std::vector<std::pair<int, int>> progress;
+  };
+  const Case cases[] = {
+      {2047, {{100, 2047}, {100, 2047}, {0, 0}}},  // a full chunk, then an empty round
+      {2048, {{100, 2047}, {100, 2048}, {0, 0}}},
+      {5000, {{41, 2047}, {82, 4094}, {100, 5000}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    auto socket = ConnectTo("normal");
+    ASSERT_EQ(socket->ReadReply(), 220);
+    for (const char* command : {"HELO me", "MAIL FROM:<a@x>", "RCPT TO:<b@y>", "DATA"}) {
+      socket->SendLine(command);
+      socket->ReadReply();
+    }
+    TMemoryStream stream;
+    std::string text(c.size - 2, 'x');
+    for (std::size_t i = 100; i < text.size(); i += 100) text[i] = '\n';
+    text += "\r\n";
+    stream.WriteString(text);
+    std::vector<std::pair<int, int>> seen;
+    socket->OnProgress = [&](TnsSocket&, int perc, int transferred) { seen.emplace_back(perc, transferred); };
+    socket->SendStream(stream);
+    socket->SendLine(".");
+    EXPECT_EQ(socket->ReadReply(), 250) << c.size;
+    EXPECT_EQ(seen, c.progress) << c.size;
+    EXPECT_EQ(test::ReadFile(test::ServerDir() + "/normal.data"), text) << c.size;
+    socket->Close();
+  }
+}
+
+}  // namespace
+}  // namespace parvex

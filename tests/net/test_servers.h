@@ -1,0 +1,41 @@
+#pragma once
+// The loopback servers the live tests talk to, and the host the sockets run on.
+// Natively the tests start the servers themselves; under Wine a wrapper script
+// starts them and names their folder in PARVEX_NET_SERVER_DIR.
+#include <string>
+
+#include "net/socket_host.h"
+#include "ui/message_pump.h"
+
+namespace parvex::test {
+
+SocketHost& Host();
+MessagePump& Pump();
+
+// The servers' folder, or "" when no servers are running.
+std::string ServerDir();
+
+// 0 when the scenario (or the server) is not there.
+int FaultPort(const std::string& scenario);
+int SinkPort();
+
+// What the fault server received in its latest connection for `scenario`,
+// one "C: line" per client line.
+std::string FaultTranscript(const std::string& scenario);
+// The number of connections the scenario has seen.
+int FaultConnections(const std::string& scenario);
+
+// Content of the sink's message n (1-based) and its envelope; "" until stored.
+std::string SinkMessage(int n);
+std::string SinkEnvelope(int n);
+int SinkMessageCount();
+
+std::string ReadFile(const std::string& path);
+
+}  // namespace parvex::test
+
+// Skips the current test when the servers are not available.
+#define REQUIRE_SERVERS()                                                     \
+  do {                                                                        \
+    if (::parvex::test::ServerDir().empty()) GTEST_SKIP() << "no test servers"; \
+  } while (0)

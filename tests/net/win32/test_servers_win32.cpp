@@ -1,0 +1,26 @@
+// Under Wine the servers run on the Linux side: the wrapper script starts them
+// and passes their folder (a Z: path) in PARVEX_NET_SERVER_DIR.
+#include <cstdlib>
+
+#include "net/win32/win32_message_pump.h"
+#include "net/win32/win32_socket_host.h"
+#include "net/test_servers.h"
+
+namespace parvex::test {
+
+std::string ServerDir() {
+  const char* dir = std::getenv("PARVEX_NET_SERVER_DIR");
+  return dir != nullptr ? std::string(dir) : std::string();
+}
+
+SocketHost& Host() {
+  static Win32SocketHost host;
+  return host;
+}
+
+MessagePump& Pump() {
+  static Win32MessagePump pump;
+  return pump;
+}
+
+}  // namespace parvex::test
