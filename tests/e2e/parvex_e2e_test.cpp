@@ -1,0 +1,437 @@
+// Drives the real parvex.exe as a user would: through its windows, its controls
+// and its tray icon, with the settings read back from the registry.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/win32/watcher_controls.h"
+#include "driver.h"
+#include "e2e_context.h"
+#include "screenshot.h"
+#include "settings_registry.h"
+
+namespace e2e {
+namespace {
+
+using namespace parvex::watcher;
+
+constexpr DWORD kStartTimeout = 15000;
+constexpr DWORD kStepTimeout = 5000;
+// One 5-second interval plus the time Wine needs to scan and draw.
+constexpr DWORD kTickTimeout = 9000;
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int countLines(const std::vector<std::string>& lines, const std::string& line) {
+  int n = 0;
+  for (const auto& l : lines) n += l == line;
+  return n;
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+class ParvexE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clearSettings();
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    static int serial = 0;
+    work = std::string(temp) + "parvex_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+    removeTree(work);
+    CreateDirectoryA(work.c_str(), nullptr);
+    watched = work + "\\watched";
+    CreateDirectoryA(watched.c_str(), nullptr);
+    writeFile(watched + "\\existing.txt", "old");
+    marker = work + "\\alarm-played.txt";
+    alarm = work + "\\alarm.bat";
+    writeFile(alarm, "@echo off\r\necho played> \"" + marker + "\"\r\n");
+  }
+
+  void TearDown() override {
+    for (auto& p : processes) p.kill();
+    processes.clear();
+    removeTree(work);
+    clearSettings();
+  }
+
+  // Starts parvex.exe; the process is ended at the end of the test at the latest.
+  Process& start() {
+    const std::string& exe = context().parvexExe;
+    processes.emplace_back(exe, exe.substr(0, exe.find_last_of('\\')));
+    EXPECT_TRUE(processes.back().started()) << "cannot start " << exe;
+    return processes.back();
+  }
+
+  static HWND mainWindow(const Process& p, DWORD timeout = kStartTimeout) {
+    return findTopLevel(p.pid(), kMainWindowClass, timeout);
+  }
+  static bool shownWithin(HWND window, DWORD timeout) {
+    return waitUntil([&] { return visible(window); }, timeout);
+  }
+  static bool hiddenWithin(HWND window, DWORD timeout) {
+    return waitUntil([&] { return !visible(window); }, timeout);
+  }
+
+  // The main window of a fresh start, shown with its configuration screen.
+  HWND startShown(Process*& process) {
+    process = &start();
+    HWND main = mainWindow(*process);
+    EXPECT_NE(main, nullptr) << "no main window";
+    EXPECT_TRUE(shownWithin(main, kStartTimeout)) << "main window never shown";
+    return main;
+  }
+
+  HWND control(HWND main, int id) {
+    HWND c = findControl(main, id);
+    EXPECT_NE(c, nullptr) << "no control " << id;
+    return c;
+  }
+
+  void screenshot(HWND window, const std::string& name) {
+    if (context().screenshotDir.empty()) return;
+    SetForegroundWindow(window);
+    BringWindowToTop(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    waitUntil([] { return false; }, 400);  // let the other process paint
+    const Image image = captureWindow(window);
+    EXPECT_TRUE(writePng(context().screenshotDir + "\\" + name + ".png", image)) << name;
+  }
+
+  void setSlot(HWND main, int slot, const std::string& value) { setText(control(main, kEdFirst + slot - 1), value); }
+
+  // Activates with the given folder and a 5-second interval and waits until the
+  // window has gone to the tray.
+  HWND activateWatching(const Process& p, HWND main) {
+    setSlot(main, 1, watched);
+    setText(control(main, kNSecs), "5");
+    setText(control(main, kEdWave), alarm);
+    click(control(main, kBtActivate));
+    EXPECT_TRUE(hiddenWithin(main, kStepTimeout)) << "window not hidden after activation";
+    HWND tray = findTopLevel(p.pid(), "TTrayIconWindow", kStepTimeout);
+    EXPECT_NE(tray, nullptr);
+    return tray;
+  }
+
+  std::vector<std::string> summaryLines(HWND main) { return linesOf(text(control(main, kMeSummary))); }
+
+  std::deque<Process> processes;  // stable references while more are started
+  std::string work, watched, marker, alarm;
+};
+
+TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(text(main), kMainWindowCaption);
+  const RECT outer = windowRect(main);
+  EXPECT_EQ(outer.right - outer.left, 407);
+
+  for (int slot = 1; slot <= 20; ++slot) EXPECT_EQ(text(control(main, kEdFirst + slot - 1)), "") << slot;
+  EXPECT_EQ(text(control(main, kNSecs)), "60");
+  EXPECT_TRUE(checked(control(main, kCbNew)));
+  EXPECT_TRUE(checked(control(main, kCbChange)));
+  EXPECT_TRUE(checked(control(main, kCbDelete)));
+  EXPECT_FALSE(checked(control(main, kCbAutoStart)));
+  EXPECT_TRUE(checked(control(main, kRbSoundAlarm)));
+  EXPECT_FALSE(checked(control(main, kRbSendEmail)));
+  EXPECT_TRUE(checked(control(main, kRbMAPI)));
+  EXPECT_FALSE(checked(control(main, kRbSMTP)));
+  EXPECT_EQ(text(control(main, kEdWave)), "");
+  EXPECT_EQ(text(control(main, kBtActivate)), "Activate");
+  EXPECT_FALSE(visible(control(main, kPanel1)));
+
+  struct Placed {
+    int id;
+    RECT expected;  // left, top, right, bottom in the main window's client area
+  } placed[] = {
+      {kPageControl2, {4, 5, 401, 342}},    {kCbAutoStart, {32, 350, -1, -1}}, {kBtHelp, {38, 376, 113, 401}},
+      {kBtAbout, {123, 376, 198, 401}},     {kBtActivate, {207, 376, 282, 401}}, {kBtClose, {292, 376, 367, 401}},
+  };
+  for (const auto& c : placed) {
+    const RECT r = rectIn(control(main, c.id), main);
+    EXPECT_EQ(r.left, c.expected.left) << c.id;
+    EXPECT_EQ(r.top, c.expected.top) << c.id;
+    if (c.expected.right >= 0) EXPECT_EQ(r.right, c.expected.right) << c.id;
+    if (c.expected.bottom >= 0) EXPECT_EQ(r.bottom, c.expected.bottom) << c.id;
+  }
+  screenshot(main, "folders-page");
+
+  HWND tabs = control(main, kPageControl2);
+  ASSERT_TRUE(selectTab(tabs, 1)) << "Notification page not selected";
+  EXPECT_TRUE(shownWithin(control(main, kPageNotification), kStepTimeout));
+  EXPECT_TRUE(visible(control(main, kPnlAlarm)));
+  EXPECT_FALSE(visible(control(main, kPageControl1)));
+  screenshot(main, "notification-alarm");
+
+  click(control(main, kRbSendEmail));
+  EXPECT_TRUE(waitUntil([&] { return visible(control(main, kPageControl1)); }, kStepTimeout));
+  EXPECT_FALSE(visible(control(main, kPnlAlarm)));
+  EXPECT_FALSE(visible(control(main, kPnlSMTP)));
+  screenshot(main, "notification-email-mapi");
+
+  click(control(main, kRbSMTP));
+  EXPECT_TRUE(waitUntil([&] { return visible(control(main, kPnlSMTP)); }, kStepTimeout));
+  screenshot(main, "notification-email-smtp");
+
+  // Closing saves: the first run's values are now in the registry.
+  click(control(main, kBtClose));
+  ASSERT_TRUE(p->waitExit(kStepTimeout));
+  EXPECT_EQ(getString("Opts", "Nsecs"), "60");
+  EXPECT_EQ(getString("Opts", "SoundAlarm"), "0");
+  EXPECT_EQ(getString("Opts", "MAPI"), "0");
+  EXPECT_EQ(getString("Start", "Dir1"), "");
+}
+
+TEST_F(ParvexE2E, TypedSettingsSurviveARestart) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  setSlot(main, 3, watched);
+  setText(control(main, kNSecs), "17");
+  setText(control(main, kEdWave), alarm);
+  click(control(main, kCbDelete));
+  ASSERT_TRUE(waitUntil([&] { return !checked(control(main, kCbDelete)); }, kStepTimeout));
+  click(control(main, kBtClose));
+  ASSERT_TRUE(p->waitExit(kStepTimeout));
+
+  EXPECT_EQ(getString("Start", "Dir3"), watched);
+  EXPECT_EQ(getString("Opts", "Nsecs"), "17");
+  EXPECT_EQ(getString("Opts", "Wav"), alarm);
+  EXPECT_EQ(getString("Opts", "Delete"), "0");
+  EXPECT_EQ(getString("Opts", "New"), "1");
+
+  main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(text(control(main, kEdFirst + 2)), watched);
+  EXPECT_EQ(text(control(main, kNSecs)), "17");
+  EXPECT_EQ(text(control(main, kEdWave)), alarm);
+  EXPECT_FALSE(checked(control(main, kCbDelete)));
+  EXPECT_TRUE(checked(control(main, kCbNew)));
+}
+
+TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  setSlot(main, 4, "   ");
+  click(control(main, kBtActivate));
+  MessageBoxSeen box = waitMessageBox(p->pid(), kStepTimeout);
+  ASSERT_NE(box.window, nullptr) << "no refusal message";
+  EXPECT_NE(box.text.find("You didn't select any directories.  Parvex will not be activated."), std::string::npos)
+      << box.text;
+  dismiss(box.window);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(box.window); }, kStepTimeout));
+  EXPECT_TRUE(visible(main));
+
+  setSlot(main, 4, watched);
+  for (int id : {kCbNew, kCbChange, kCbDelete}) click(control(main, id));
+  ASSERT_TRUE(waitUntil([&] { return !checked(control(main, kCbDelete)); }, kStepTimeout));
+  click(control(main, kBtActivate));
+  box = waitMessageBox(p->pid(), kStepTimeout);
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_NE(box.text.find("You didn't select any notification options.  Parvex will not be activated."),
+            std::string::npos)
+      << box.text;
+  dismiss(box.window);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(box.window); }, kStepTimeout));
+  EXPECT_TRUE(visible(main));
+  EXPECT_FALSE(getString("Start", "Dir4").has_value()) << "a refused activation saved the settings";
+}
+
+TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  HWND tray = activateWatching(*p, main);
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(getString("Opts", "Nsecs"), "5") << "activation saves the settings";
+
+  const std::string added = watched + "\\new.txt";
+  writeFile(added, "new");
+  ASSERT_TRUE(shownWithin(main, kTickTimeout)) << "no summary within one interval";
+  EXPECT_TRUE(topmost(main));
+  EXPECT_TRUE(visible(control(main, kPanel1)));
+  EXPECT_EQ(text(control(main, kBtActivate)), "Reactivate");
+  const auto lines = summaryLines(main);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0].rfind("Date/Time ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], " ");
+  EXPECT_EQ(countLines(lines, "Added " + added), 1);
+  EXPECT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(waitUntil([&] { return fileExists(marker); }, kStepTimeout)) << "alarm file was not opened";
+  screenshot(main, "summary-panel");
+
+  // Reactivate: the change just shown is the new baseline.
+  click(control(main, kBtActivate));
+  ASSERT_TRUE(hiddenWithin(main, kStepTimeout));
+  EXPECT_FALSE(visible(control(main, kPanel1)));
+  EXPECT_FALSE(shownWithin(main, 7000)) << "the change was reported again after Reactivate";
+
+  ASSERT_TRUE(chooseTrayMenuItem(p->pid(), tray, 0)) << "tray menu did not open";
+  EXPECT_TRUE(shownWithin(main, kStepTimeout)) << "Show main menu did not show the window";
+
+  // Exit from the tray menu ends the program without saving.
+  setText(control(main, kNSecs), "9");
+  ASSERT_TRUE(chooseTrayMenuItem(p->pid(), tray, 1));
+  ASSERT_TRUE(p->waitExit(kStepTimeout)) << "Exit did not end the program";
+  EXPECT_EQ(getString("Opts", "Nsecs"), "5");
+}
+
+TEST_F(ParvexE2E, ShowMainMenuStopsScanning) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  HWND tray = activateWatching(*p, main);
+  ASSERT_NE(tray, nullptr);
+  ASSERT_TRUE(chooseTrayMenuItem(p->pid(), tray, 0));
+  ASSERT_TRUE(shownWithin(main, kStepTimeout));
+  writeFile(watched + "\\unseen.txt", "x");
+  EXPECT_FALSE(waitUntil([&] { return visible(control(main, kPanel1)); }, 7000)) << "scanned after Show main menu";
+}
+
+TEST_F(ParvexE2E, SecondCopyExitsAtOnceWhileTheFirstRunsOn) {
+  Process* first = nullptr;
+  HWND main = startShown(first);
+  ASSERT_NE(main, nullptr);
+  Process& second = start();
+  ASSERT_TRUE(second.waitExit(kStartTimeout)) << "second copy kept running";
+  EXPECT_EQ(second.exitCode(), 0u);
+  EXPECT_TRUE(first->running());
+  EXPECT_TRUE(visible(main));
+}
+
+TEST_F(ParvexE2E, AutoStartMonitorsWithoutShowingTheWindow) {
+  putString("Start", "Dir1", watched);
+  putString("Opts", "Nsecs", "5");
+  putString("Opts", "Wav", alarm);
+  putString("Opts", "AutoStart", "1");
+  Process& p = start();
+  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
+  HWND main = mainWindow(p);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(shownWithin(main, 1500)) << "auto-start showed the configuration screen";
+  writeFile(watched + "\\auto.txt", "x");
+  ASSERT_TRUE(shownWithin(main, kTickTimeout));
+  EXPECT_EQ(countLines(summaryLines(main), "Added " + watched + "\\auto.txt"), 1);
+}
+
+TEST_F(ParvexE2E, ValueOfTheWrongTypeShowsTheErrorAndKeepsTheWindowReachable) {
+  for (bool autoStart : {false, true}) {
+    SCOPED_TRACE(autoStart ? "with auto-start" : "without auto-start");
+    clearSettings();
+    putString("Start", "Dir1", watched);
+    if (autoStart) putString("Opts", "AutoStart", "1");
+    // Read after AutoStart, so the auto-start box is already ticked when it fails.
+    putDword("Opts", "SoundAlarm", 1);
+    Process& p = start();
+    const MessageBoxSeen box = waitMessageBox(p.pid(), kStartTimeout);
+    ASSERT_NE(box.window, nullptr) << "no error box";
+    EXPECT_NE(box.text.find("Invalid data type for 'SoundAlarm'"), std::string::npos) << box.text;
+    EXPECT_EQ(box.caption, kProgramTitle);
+    dismiss(box.window);
+    HWND main = mainWindow(p);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(shownWithin(main, kStepTimeout)) << "window not reachable after the read error";
+    p.kill();
+  }
+}
+
+TEST_F(ParvexE2E, TwentySlotsOnOneFolderReportEachCopyAndNothingElse) {
+  for (int slot = 1; slot <= 20; ++slot) putString("Start", ("Dir" + std::to_string(slot)).c_str(), watched);
+  putString("Opts", "Nsecs", "5");
+  putString("Opts", "Wav", alarm);
+  putString("Opts", "AutoStart", "1");
+  Process& p = start();
+  HWND main = mainWindow(p);
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
+  waitUntil([] { return false; }, 500);
+  writeFile(watched + "\\dup.txt", "x");
+  ASSERT_TRUE(shownWithin(main, kTickTimeout));
+  const auto lines = summaryLines(main);
+  EXPECT_EQ(countLines(lines, "Added " + watched + "\\dup.txt"), 20);
+  for (const auto& line : lines) {
+    EXPECT_NE(line.rfind("Deleted ", 0), 0u) << line;
+    EXPECT_NE(line.rfind("Changed ", 0), 0u) << line;
+  }
+}
+
+TEST_F(ParvexE2E, SlotNamingAFileIsHarmless) {
+  putString("Start", "Dir1", watched + "\\existing.txt");
+  putString("Start", "Dir2", watched);
+  putString("Opts", "Nsecs", "5");
+  putString("Opts", "Wav", alarm);
+  putString("Opts", "AutoStart", "1");
+  Process& p = start();
+  HWND main = mainWindow(p);
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
+  waitUntil([] { return false; }, 500);
+  writeFile(watched + "\\beside.txt", "x");
+  ASSERT_TRUE(shownWithin(main, kTickTimeout));
+  EXPECT_TRUE(p.running());
+  EXPECT_EQ(countLines(summaryLines(main), "Added " + watched + "\\beside.txt"), 1);
+}
+
+TEST_F(ParvexE2E, FolderDeletedWhileMonitoredListsEveryEntryAsDeleted) {
+  writeFile(watched + "\\second.txt", "2");
+  putString("Start", "Dir1", watched);
+  putString("Opts", "Nsecs", "5");
+  putString("Opts", "Wav", alarm);
+  putString("Opts", "AutoStart", "1");
+  Process& p = start();
+  HWND main = mainWindow(p);
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
+  waitUntil([] { return false; }, 500);
+  removeTree(watched);
+  ASSERT_FALSE(fileExists(watched));
+  ASSERT_TRUE(shownWithin(main, kTickTimeout));
+  const auto lines = summaryLines(main);
+  EXPECT_EQ(countLines(lines, "Deleted " + watched + "\\existing.txt"), 1);
+  EXPECT_EQ(countLines(lines, "Deleted " + watched + "\\second.txt"), 1);
+  for (const auto& line : lines) EXPECT_NE(line.rfind("Added ", 0), 0u) << line;
+}
+
+}  // namespace
+}  // namespace e2e
