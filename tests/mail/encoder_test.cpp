@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "mail/ansi_charset.h"
 #include "mail/attachments.h"
 #include "mail/mail_message.h"
 #include "mail/message_encoder.h"
@@ -140,7 +141,7 @@ TEST(EncoderPlain, EightBitTextIsNotDeclaredAscii) {
   TmxMessage m;
   Basic(m).Body() = {"Added C:\\Dokumente\\M\xFCller.txt", ".dot"};
   const TStrings sent = Encode(m);
-  const std::size_t at = IndexOf(sent, "Content-Type: text/plain; charset=\"windows-1252\"");
+  const std::size_t at = IndexOf(sent, "Content-Type: text/plain; charset=\"" + AnsiCodePageCharset() + "\"");
   ASSERT_NE(at, std::string::npos);
   EXPECT_EQ(sent[at + 1], "Content-Transfer-Encoding: quoted-printable");
   EXPECT_EQ(sent[at + 3], "Added C:\\Dokumente\\M=FCller.txt");
