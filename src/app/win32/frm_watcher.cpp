@@ -191,8 +191,8 @@ void TfrmWatcher::createSummaryPanel() {
               kSummaryCaption2, SS_OWNERDRAW);
   meSummary_ = CreateMemo(panel1_, {8, 62, w - 20, 258}, kMeSummary, summaryFont_.Handle(), true);
   SendMessageA(meSummary_, EM_LIMITTEXT, 0, 0);  // no cap on the summary's length
-  btPrint_ = CreateButton(panel1_, "&Print", {70, 330, 110, 25}, kBtPrint, font_.Handle());
-  btAppend_ = CreateButton(panel1_, "&Append to text file", {210, 330, 120, 25}, kBtAppend,
+  btPrint_ = CreateButton(panel1_, "&Print", {70, 334, 110, 25}, kBtPrint, font_.Handle());
+  btAppend_ = CreateButton(panel1_, "&Append to text file", {210, 334, 120, 25}, kBtAppend,
                            font_.Handle());
 }
 

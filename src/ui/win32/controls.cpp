@@ -137,7 +137,7 @@ TFont::~TFont() {
 
 HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style,
                    Bounds b, int id, HFONT font, DWORD exStyle) {
-  HWND w = CreateWindowExA(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, b.left,
+  HWND w = CreateWindowExA(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, b.left,
                            b.top, b.width, b.height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
