@@ -69,6 +69,8 @@ void removeTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
+HWND notificationArea() { return FindWindowA("__winex11_standalone_tray", nullptr); }
+
 class ParvexE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -149,6 +151,10 @@ class ParvexE2E : public ::testing::Test {
     EXPECT_TRUE(hiddenWithin(main, kStepTimeout)) << "window not hidden after activation";
     HWND tray = findTopLevel(p.pid(), "TTrayIconWindow", kStepTimeout);
     EXPECT_NE(tray, nullptr);
+    // Without a desktop tray, Wine shows the notification area as a window of its
+    // own while it holds icons.
+    HWND area = notificationArea();
+    EXPECT_TRUE(waitUntil([&] { return visible(area); }, kStepTimeout)) << "no icon in the notification area";
     return tray;
   }
 
@@ -253,6 +259,7 @@ TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
   Process* p = nullptr;
   HWND main = startShown(p);
   ASSERT_NE(main, nullptr);
+  setText(control(main, kNSecs), "5");
   setSlot(main, 4, "   ");
   click(control(main, kBtActivate));
   MessageBoxSeen box = waitMessageBox(p->pid(), kStepTimeout);
@@ -276,6 +283,13 @@ TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
   ASSERT_TRUE(waitUntil([&] { return !IsWindow(box.window); }, kStepTimeout));
   EXPECT_TRUE(visible(main));
   EXPECT_FALSE(getString("Start", "Dir4").has_value()) << "a refused activation saved the settings";
+
+  // Had a refusal left the timer running, its tick would report the folder's
+  // entries against the empty baseline.
+  click(control(main, kCbNew));
+  ASSERT_TRUE(waitUntil([&] { return checked(control(main, kCbNew)); }, kStepTimeout));
+  writeFile(watched + "\\after-refusal.txt", "x");
+  EXPECT_FALSE(waitUntil([&] { return visible(control(main, kPanel1)); }, 7000)) << "timer ran after a refusal";
 }
 
 TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {
@@ -305,6 +319,7 @@ TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {
   click(control(main, kBtActivate));
   ASSERT_TRUE(hiddenWithin(main, kStepTimeout));
   EXPECT_FALSE(visible(control(main, kPanel1)));
+  screenshot(notificationArea(), "notification-area");
   EXPECT_FALSE(shownWithin(main, 7000)) << "the change was reported again after Reactivate";
 
   ASSERT_TRUE(chooseTrayMenuItem(p->pid(), tray, 0)) << "tray menu did not open";
