@@ -143,6 +143,14 @@ TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuit) {
   EXPECT_FALSE(smtp->Connected());
 }
 
+TEST_F(LiveSmtp, ResetMidReplyFailsAndCloses) {
+  // Natively the read meets the reset; Wine reports it as a close, and the
+  // HELO that follows meets it instead. Either way no QUIT can follow.
+  Use("reset");
+  EXPECT_EQ(Fails(), "socket: Connection reset by peer");
+  EXPECT_FALSE(smtp->Connected());
+}
+
 TEST_F(LiveSmtp, FailedQuitKeepsTheConnectionForTheNextSend) {
   Use("quit_fail");
   EXPECT_EQ(Fails(), "server: 500 not now");

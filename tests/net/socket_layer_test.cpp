@@ -182,13 +182,6 @@ TEST(LiveSocketReplies, LineLengthLimit) {
   EXPECT_FALSE(tooLong->Connected());
 }
 
-TEST(LiveSocketReplies, ResetMidReplyClosesTheSocket) {
-  REQUIRE_SERVERS();
-  auto socket = ConnectTo("reset");
-  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->ReadReply(); }), "Connection reset by peer");
-  EXPECT_FALSE(socket->Connected());
-}
-
 TEST(LiveSocketReplies, HandlerDispatchedDuringAWaitMayCancel) {
   REQUIRE_SERVERS();
   auto socket = ConnectTo("silence", 10);

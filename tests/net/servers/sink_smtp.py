@@ -42,17 +42,22 @@ async def run(args):
         f.write("%d\n" % port)
     os.replace(temp, os.path.join(args.dir, "sink.port"))
     # Bounded: ends at the time limit, or as soon as the process that started it is gone.
-    parent = os.getppid()
+    parent = None if args.keep_without_parent else os.getppid()
     deadline = loop.time() + args.time_limit
-    while loop.time() < deadline and os.getppid() == parent:
+    stop = os.path.join(args.dir, "stop")
+    while loop.time() < deadline and (parent is None or os.getppid() == parent) and not os.path.exists(stop):
         await asyncio.sleep(0.25)
     server.close()
+    with open(os.path.join(args.dir, "stopped"), "w") as f:
+        f.write("stopped\n")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--time-limit", type=float, default=300)
+    parser.add_argument("--keep-without-parent", action="store_true",
+                        help="do not stop when the starting process goes (Wine starts it detached)")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     asyncio.run(run(args))

@@ -1,0 +1,202 @@
+// One 5 MB message to a real SMTP server (aiosmtpd) on loopback, sent by
+// TmxSMTP and, in the same run, the same bytes by Python's smtplib. Prints both
+// times (best of three) and their ratio. Under Wine the Linux-side servers are
+// started through CreateProcessA, which Wine runs as Unix programs.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/mxsmtp.h"
+#include "ui/streams.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "net/win32/win32_message_pump.h"
+#include "net/win32/win32_socket_host.h"
+#else
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "net/posix/posix_socket_host.h"
+extern char** environ;
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 3;
+constexpr std::size_t kMessageBytes = 5 * 1024 * 1024;
+
+std::string SourceDir() {
+  std::string file = __FILE__;
+  auto slash = file.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool WaitForFile(const std::string& path, int seconds) {
+  auto deadline = Clock::now() + std::chrono::seconds(seconds);
+  while (Clock::now() < deadline) {
+    if (!ReadFile(path).empty()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+#ifdef _WIN32
+// A folder under the Linux /tmp: "linux" for the Python side, "local" for us.
+struct WorkDir {
+  std::string linux;
+  std::string local;
+};
+WorkDir MakeWorkDir() {
+  std::string linux = "/tmp/parvex-bench-smtp-" + std::to_string(GetCurrentProcessId()) + "-" +
+                      std::to_string(GetTickCount());
+  std::string local = "Z:" + linux;
+  CreateDirectoryA(local.c_str(), nullptr);
+  return {linux, local};
+}
+void StartPython(const std::string& arguments) {
+  std::string command = "/usr/bin/python3 " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+constexpr const char* kDetached = " --keep-without-parent";
+void StopAll() {}
+#else
+struct WorkDir {
+  std::string linux;
+  std::string local;
+};
+std::vector<pid_t> started;
+WorkDir MakeWorkDir() {
+  char pattern[] = "/tmp/parvex-bench-smtp-XXXXXX";
+  std::string dir = mkdtemp(pattern) ? pattern : "/tmp";
+  return {dir, dir};
+}
+void StartPython(const std::string& arguments) {
+  std::vector<std::string> args{"/usr/bin/python3"};
+  std::istringstream words(arguments);
+  for (std::string w; words >> w;) args.push_back(w);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0) started.push_back(pid);
+}
+constexpr const char* kDetached = "";
+void StopAll() {
+  for (pid_t pid : started) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+}
+#endif
+
+}  // namespace
+
+int main() {
+  using namespace parvex;
+  const std::string scripts = SourceDir();
+  const WorkDir dir = MakeWorkDir();
+  StartPython(scripts + "/../tests/net/servers/sink_smtp.py --dir " + dir.linux + " --time-limit 120" + kDetached);
+  if (!WaitForFile(dir.local + "/sink.port", 30)) {
+    std::printf("bench_smtp: the aiosmtpd server did not start; skipped\n");
+    std::ofstream(dir.local + "/stop") << "stop\n";
+    StopAll();
+    return 0;
+  }
+  const int port = std::atoi(ReadFile(dir.local + "/sink.port").c_str());
+
+  TmxMessage message;
+  message.Sender().SetAddress("monitor@example.com");
+  message.Recipients().AddAddress("reader@example.com", "Reader");
+  message.SetSubject("Benchmark");
+  std::size_t bodyBytes = 0;
+  for (int n = 0; bodyBytes < kMessageBytes; ++n) {
+    std::string line = "Changed C:\\Data\\Reports\\quarter-" + std::to_string(n) + ".xls  12.03.2001 10:15:00";
+    line.resize(76, ' ');
+    bodyBytes += line.size() + 2;
+    message.Body().push_back(line);
+  }
+
+  // The same bytes for smtplib: the encoded message (no line starts with ".").
+  TMemoryStream encoded;
+  auto encodeStart = Clock::now();
+  message.EncodeToStream(encoded);
+  const double encodeMs = std::chrono::duration<double, std::milli>(Clock::now() - encodeStart).count();
+  encoded.SaveToFile(dir.local + "/message.eml");
+
+#ifdef _WIN32
+  Win32SocketHost host;
+  Win32MessagePump pump;
+#else
+  PosixSocketHost host;
+  PosixSocketHost& pump = host;
+#endif
+
+  double ours = 1e30;
+  for (int round = 0; round < kRounds; ++round) {
+    TmxSMTP smtp(host, pump);
+    smtp.SetWinsockLoaded(true);
+    smtp.MailMessage = &message;
+    smtp.Server = "127.0.0.1:" + std::to_string(port);
+    auto start = Clock::now();
+    try {
+      smtp.SendMail();
+    } catch (const Exception& e) {
+      std::printf("bench_smtp: send failed: %s\n", e.Message().c_str());
+      StopAll();
+      return 1;
+    }
+    ours = std::min(ours, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+
+  double theirs = 1e30;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string result = "/result-" + std::to_string(round);
+    StartPython(scripts + "/bench_smtp_baseline.py " + std::to_string(port) + " " + dir.linux + "/message.eml " +
+                dir.linux + result);
+    if (!WaitForFile(dir.local + result, 60)) {
+      std::printf("bench_smtp: the smtplib baseline did not finish\n");
+      break;
+    }
+    theirs = std::min(theirs, std::atof(ReadFile(dir.local + result).c_str()) * 1000.0);
+  }
+
+  const std::string stored = ReadFile(dir.local + "/msg-1.eml");
+  std::ofstream(dir.local + "/stop") << "stop\n";
+  WaitForFile(dir.local + "/stopped", 5);
+  StopAll();
+  std::error_code ignored;
+  std::filesystem::remove_all(dir.local, ignored);
+
+  std::printf("bench_smtp: %.1f MB message, best of %d\n", encoded.Size() / 1048576.0, kRounds);
+  std::printf("  TmxSMTP.SendMail (encode + send): %8.1f ms  (encoding alone %.1f ms)\n", ours, encodeMs);
+  std::printf("  Python smtplib (same bytes):      %8.1f ms\n", theirs);
+  std::printf("  ratio TmxSMTP / smtplib:          %8.2f\n", ours / theirs);
+  std::printf("  server stored %zu bytes (%s)\n", stored.size(),
+              stored.size() == static_cast<std::size_t>(encoded.Size()) ? "all of it" : "MISMATCH");
+  return 0;
+}
