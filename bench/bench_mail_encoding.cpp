@@ -1,7 +1,9 @@
 // Throughput of the attachment encodings on a 10 MB file, with the event-loop
 // hook set the way a host sets it (it looks at a clock now and then and pumps
 // at most every few milliseconds), beside a plain memcpy of the same bytes.
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -41,11 +43,17 @@ class ThrottledHostPump final : public MessagePump {
   Clock::time_point last_ = Clock::now();
 };
 
+// Processor time where the C library measures it (the machine may be busy
+// with other work); the best of three runs.
 template <class F>
 double Seconds(F&& work) {
-  const auto start = Clock::now();
-  work();
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  double best = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    const std::clock_t start = std::clock();
+    work();
+    best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+  }
+  return std::max(best, 1e-6);
 }
 
 double MBps(double seconds) { return kSize / (1024.0 * 1024.0) / seconds; }
@@ -71,9 +79,13 @@ int main() {
   }
 
   std::vector<char> target(kSize);
-  double memcpySeconds = 1e9;
-  for (int i = 0; i < 3; ++i)
-    memcpySeconds = std::min(memcpySeconds, Seconds([&] { std::memcpy(target.data(), binary.data(), kSize); }));
+  // Ten copies per run, so that a coarse clock still sees them.
+  const double memcpySeconds = Seconds([&] {
+    for (int i = 0; i < 10; ++i) {
+      std::memcpy(target.data(), (i & 1 ? text : binary).data(), kSize);
+      asm volatile("" ::: "memory");
+    }
+  }) / 10;
   volatile char sink = target[kSize / 2];
   (void)sink;
   std::printf("mail encodings of a 10 MB attachment\n");
@@ -84,6 +96,7 @@ int main() {
     std::string out;
     out.reserve(kSize / 57 * 78 + 80);
     const double s = Seconds([&] {
+      out.clear();
       for (std::size_t at = 0; at < kSize; at += 57) {
         out += EncodeBase64Chunk(std::string_view(binary).substr(at, 57), &pump);
         out += "\r\n";
@@ -97,7 +110,10 @@ int main() {
     TMemoryStream source;
     source.WriteString(text);
     TStrings lines;
-    const double s = Seconds([&] { TQuotedPrintable(source, lines, &pump).Encode(); });
+    const double s = Seconds([&] {
+      lines.clear();
+      TQuotedPrintable(source, lines, &pump).Encode();
+    });
     Report("quoted-printable codec (text)", s, memcpySeconds, &pump);
   }
 

@@ -23,6 +23,20 @@ constexpr std::array<signed char, 256> MakeDecodeTable() {
 }
 constexpr auto kDecode = MakeDecodeTable();
 
+// Two output characters per 12 bits: half the table look-ups of the plain loop.
+struct PairTable {
+  char pairs[4096][2];
+};
+constexpr PairTable MakePairTable() {
+  PairTable table{};
+  for (int i = 0; i < 4096; ++i) {
+    table.pairs[i][0] = kAlphabet[i >> 6];
+    table.pairs[i][1] = kAlphabet[i & 63];
+  }
+  return table;
+}
+constexpr PairTable kPairs = MakePairTable();
+
 char UUChar(unsigned value) { return value == 0 ? '`' : static_cast<char>(32 + value); }
 
 }  // namespace
@@ -34,10 +48,12 @@ void AppendBase64(const unsigned char* bytes, std::size_t count, std::string& ou
   std::size_t i = 0;
   for (; i + 3 <= count; i += 3) {
     const unsigned v = (unsigned(bytes[i]) << 16) | (unsigned(bytes[i + 1]) << 8) | bytes[i + 2];
-    p[0] = kAlphabet[v >> 18];
-    p[1] = kAlphabet[(v >> 12) & 63];
-    p[2] = kAlphabet[(v >> 6) & 63];
-    p[3] = kAlphabet[v & 63];
+    const char* hi = kPairs.pairs[v >> 12];
+    const char* lo = kPairs.pairs[v & 0xFFF];
+    p[0] = hi[0];
+    p[1] = hi[1];
+    p[2] = lo[0];
+    p[3] = lo[1];
     p += 4;
   }
   if (const std::size_t rest = count - i; rest > 0) {

@@ -182,23 +182,26 @@ void TmxCustomEncoder::WriteCustomHeaders() {
 
 std::string TmxCustomEncoder::MakeBoundary() {
   // Reseeded from the clock many times, with the event loop getting a turn
-  // after each; the device entropy keeps two quick boundaries apart.
+  // after each; the device's entropy keeps two quick boundaries apart.
   std::random_device device;
-  std::mt19937 random(device());
+  std::uint64_t state = (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  auto next = [&state] {
+    // SplitMix64: cheap enough to reseed a hundred times per boundary.
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  };
   auto reseed = [&] {
-    const auto ticks = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    const std::uint32_t words[] = {static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32),
-                                   static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random())};
-    std::seed_seq seq(std::begin(words), std::end(words));
-    random.seed(seq);
+    state ^= static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    next();
     if (MessagePump* pump = message_.Pump()) pump->processMessages();
   };
   for (int i = 0; i < 101; ++i) reseed();
-  const int more = std::uniform_int_distribution<int>(1, 30)(random);
+  const int more = 1 + static_cast<int>(next() % 30);
   for (int i = 0; i < more; ++i) reseed();
-  std::uniform_int_distribution<int> digit(0, 8);
   std::string boundary(8, '0');
-  for (char& c : boundary) c = static_cast<char>('0' + digit(random));
+  for (char& c : boundary) c = static_cast<char>('0' + next() % 9);  // the digit 9 never occurs
   return boundary;
 }
 
@@ -239,9 +242,8 @@ void TmxCustomEncoder::WriteQuotedPrintableBody() {
 }
 
 void TmxCustomEncoder::WriteQuotedPrintableLines(TStream& source) {
-  TStrings lines;
-  TQuotedPrintable(source, lines, message_.Pump()).Encode();
-  for (const std::string& line : lines) WriteLine(line);
+  // Encoded lines hold no CR, LF or NUL: they go straight to the line buffer.
+  TQuotedPrintable::EncodeStream(source, message_.Pump(), [this](std::string_view line) { WriteRawLine(line); });
 }
 
 void TmxCustomEncoder::WritePlainText() {
@@ -354,12 +356,18 @@ void TmxCustomEncoder::WriteAttachmentData(TmxAttItem& item) {
         WriteLine(line);
       break;
     default: {
+      // One 57-byte chunk per line, as EncodeBase64Chunk would give it, but
+      // encoded in place: base64 lines never begin with a dot.
       data.SetPosition(0);
-      char piece[kBase64Read];
+      unsigned char piece[kBase64Read];
+      MessagePump* const pump = message_.Pump();
       std::size_t got = 0;
       do {
         got = data.Read(piece, sizeof piece);
-        WriteRawLine(EncodeBase64Chunk(std::string_view(piece, got), message_.Pump()));
+        if (pump) pump->processMessages();
+        AppendBase64(piece, got, pending_);
+        pending_ += "\r\n";
+        if (pending_.size() >= kFlushAt) Flush();
       } while (got == kBase64Read);
       break;
     }

@@ -24,33 +24,31 @@ int HexValue(char c) {
   return -1;
 }
 
-std::string Escape(const unsigned char* p, std::size_t n, bool softBreak) {
-  std::string out;
-  out.reserve(n * 3 + 1);
+void AppendEscaped(const unsigned char* p, std::size_t n, bool softBreak, std::string& out) {
+  out.clear();
   for (std::size_t i = 0; i < n; ++i) {
     const unsigned char c = p[i];
     if (NeedsEscape(c)) {
-      out.push_back('=');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
+      const char escaped[3] = {'=', kHex[c >> 4], kHex[c & 15]};
+      out.append(escaped, 3);
     } else {
       out.push_back(static_cast<char>(c));
     }
   }
   if (softBreak) out.push_back('=');
-  return out;
 }
 
 // Splits one line into chunks of at most 65 characters, preferring to break
-// before a blank, and appends their escaped forms.
-void AppendEncodedLine(const std::string& line, TStrings& lines) {
+// before a blank, and hands their escaped forms to the sink.
+void EncodeLine(const std::string& line, std::string& scratch, const TQuotedPrintable::LineSink& sink) {
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
   std::size_t start = 0;
   for (;;) {
     const std::size_t rest = n - start;
     if (rest < TQuotedPrintable::kChunkLength) {
-      lines.push_back(Escape(p + start, rest, false));
+      AppendEscaped(p + start, rest, false, scratch);
+      sink(scratch);
       return;
     }
     // Look from the 66th character back; never at the chunk's first one, so
@@ -59,7 +57,8 @@ void AppendEncodedLine(const std::string& line, TStrings& lines) {
     std::size_t j = end;
     while (j > start && (j >= n || p[j] != ' ')) --j;
     if (j > start) end = j;
-    lines.push_back(Escape(p + start, end - start, true));
+    AppendEscaped(p + start, end - start, true, scratch);
+    sink(scratch);
     start = end;
   }
 }
@@ -90,13 +89,18 @@ class ByteReader {
 }  // namespace
 
 void TQuotedPrintable::Encode() {
-  stream_.SetPosition(0);
-  const std::int64_t size = stream_.Size();
+  EncodeStream(stream_, pump_, [this](std::string_view line) { lines_.emplace_back(line); });
+}
+
+void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const LineSink& sink) {
+  stream.SetPosition(0);
+  const std::int64_t size = stream.Size();
   if (size <= 0) {
-    lines_.emplace_back();
+    sink(std::string_view());
     return;
   }
-  ByteReader reader(stream_);
+  ByteReader reader(stream);
+  std::string scratch;
   std::int64_t position = 0;
   std::string line;
   unsigned char c = 0;
@@ -106,13 +110,13 @@ void TQuotedPrintable::Encode() {
     while (reader.Next(c)) {
       readAny = true;
       ++position;
-      if (pump_) pump_->processMessages();
+      if (pump) pump->processMessages();
       const bool last = position >= size;
       if (!last && IsLineBreak(c)) {
         // CR LF, LF CR, CR CR and LF LF are one line break each.
         unsigned char d = 0;
         if (reader.Next(d)) {
-          if (pump_) pump_->processMessages();
+          if (pump) pump->processMessages();
           if (IsLineBreak(d))
             ++position;
           else
@@ -125,7 +129,7 @@ void TQuotedPrintable::Encode() {
       if (last) break;
     }
     if (!readAny) break;  // the stream holds less than its size said
-    AppendEncodedLine(line, lines_);
+    EncodeLine(line, scratch, sink);
   }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Quoted-printable between a byte stream and a list of lines.
 #include <cstddef>
+#include <functional>
+#include <string_view>
 
 #include "mail/string_list.h"
 #include "ui/message_pump.h"
@@ -24,6 +26,9 @@ class TQuotedPrintable {
   // Reads the whole stream from position 0 and appends encoded lines.
   // Raises EMessageError "Paragraph is too large" for a line that does not fit.
   void Encode();
+  // Encode without the list: each encoded line goes to the sink as it is made.
+  using LineSink = std::function<void(std::string_view)>;
+  static void EncodeStream(TStream& stream, MessagePump* pump, const LineSink& sink);
   // Decodes the lines and writes the bytes at the stream's current position.
   void Decode();
 
