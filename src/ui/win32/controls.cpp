@@ -56,8 +56,16 @@ void scrollTo(HWND window, int position) {
   si.fMask = SIF_POS;
   si.nPos = position;
   SetScrollInfo(window, SB_VERT, &si, TRUE);
-  ScrollWindowEx(window, 0, delta, nullptr, nullptr, nullptr, nullptr,
-                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  // The children are moved one by one: scrolling the window's pixels does nothing
+  // while the box is hidden (on a page in the back), which would misplace them.
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(child, nullptr, r.left, r.top + delta, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  }
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
