@@ -40,12 +40,14 @@ void TmxCustomMessage::SetAttachments(const TmxAttList& attachments) {
 void TmxCustomMessage::SetContentType(std::string_view contentType) { contentType_ = LowerCase(ShortString(contentType)); }
 
 std::string TmxCustomMessage::ContentType() {
+  contentType_ = ComputedContentType();
+  return contentType_;
+}
+
+std::string TmxCustomMessage::ComputedContentType() const {
   const std::size_t count = attachments_.Count();
   std::string result;
-  if (encoding_ == meUU) {
-    contentType_.clear();
-    return {};
-  }
+  if (encoding_ == meUU) return {};
   bool allAlternative = count > 0;
   for (std::size_t i = 0; i < count && allAlternative; ++i)
     allAlternative = AttachmentName(attachments_[i]).starts_with("_alt.");
@@ -62,8 +64,7 @@ std::string TmxCustomMessage::ContentType() {
   } else {
     result = contentType_.empty() ? std::string("text/plain") : contentType_;
   }
-  contentType_ = ShortString(result);
-  return contentType_;
+  return ShortString(result);
 }
 
 void TmxCustomMessage::Validate() const {
@@ -100,8 +101,7 @@ void TmxCustomMessage::Assign(const TmxCustomMessage& source) {
   headers_.Assign(source.headers_);
   body_ = source.body_;
   attachments_.Assign(source.attachments_);
-  // The source's computed type; reading it stores it there, as any read does.
-  contentType_ = const_cast<TmxCustomMessage&>(source).ContentType();
+  contentType_ = source.ComputedContentType();
   tag_ = source.tag_;
 }
 

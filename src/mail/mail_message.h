@@ -76,6 +76,8 @@ class TmxCustomMessage {
   virtual void CheckHeaderTexts() const;
 
  private:
+  std::string ComputedContentType() const;
+
   TmxMailAddress sender_;
   std::string subject_;
   TMsgEncoding encoding_ = meMIME;
