@@ -197,7 +197,12 @@ void TfrmWatcher::createSummaryPanel() {
 }
 
 void TfrmWatcher::wireEvents() {
-  for (int i = 0; i < kFolderSlotCount; ++i) OnClick(kSbFirst + i, [this, i] { sb1Click(i); });
+  for (int i = 0; i < kFolderSlotCount; ++i) {
+    OnClick(kSbFirst + i, [this, i] { sb1Click(i); });
+    OnCommand(kEdFirst + i, [this, i](int code) {
+      if (code == EN_SETFOCUS) ScrollIntoView(scrollBox1_, ed_[i]);
+    });
+  }
   OnClick(kSpeedButton6, [this] { SpeedButton6Click(); });
   OnClick(kButton2, [this] { Button2Click(); });
   OnClick(kRbSoundAlarm, [this] { rbSoundAlarmClick(); });
@@ -378,7 +383,12 @@ void TfrmWatcher::showPlaceholder(const std::string& caption) {
   // PLACEHOLDER: the help and about screens come later; an empty modal window
   // stands in for them.
   TForm placeholder(Application(), kPlaceholderWindowClass, caption, WS_CAPTION | WS_SYSMENU,
-                    WS_EX_DLGMODALFRAME, Handle(), 300, 160);
+                    WS_EX_DLGMODALFRAME, Handle(), 300, 120);
+  CreateLabel(placeholder.Handle(), "This screen is not yet available.", {20, 30, 260, 16},
+              font_.Handle(), -1, SS_CENTER);
+  CreateButton(placeholder.Handle(), "OK", {112, 80, 75, 25}, IDOK, font_.Handle(), true);
+  placeholder.OnClick(IDOK, [&] { placeholder.Close(); });
+  placeholder.OnClick(IDCANCEL, [&] { placeholder.Close(); });
   placeholder.CenterOnScreen();
   placeholder.ShowModal();
 }

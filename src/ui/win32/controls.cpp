@@ -236,6 +236,21 @@ HWND CreateScrollBox(HWND parent, HWND commandTarget, Bounds b, int id, int cont
   return w;
 }
 
+void ScrollIntoView(HWND scrollBox, HWND child) {
+  RECT r, client;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, scrollBox, reinterpret_cast<POINT*>(&r), 2);
+  GetClientRect(scrollBox, &client);
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_POS;
+  GetScrollInfo(scrollBox, SB_VERT, &si);
+  if (r.top < 0)
+    scrollTo(scrollBox, si.nPos + r.top - 3);
+  else if (r.bottom > client.bottom)
+    scrollTo(scrollBox, si.nPos + r.bottom - client.bottom + 3);
+}
+
 TPageControl::TPageControl(HWND parent, HWND commandTarget, Bounds b, int id, HFONT font)
     : commandTarget_(commandTarget), id_(id) {
   tabs_ = CreateControl(parent, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,

@@ -57,6 +57,9 @@ HWND CreatePanel(HWND parent, HWND commandTarget, Bounds bounds, int id, bool fr
 // A framed container with a vertical scroll bar over contentHeight pixels of
 // children.
 HWND CreateScrollBox(HWND parent, HWND commandTarget, Bounds bounds, int id, int contentHeight);
+// Scrolls the box so that child (one of its direct children) is in view, as when
+// the keyboard moves the focus to it.
+void ScrollIntoView(HWND scrollBox, HWND child);
 
 // A tab control whose pages are panels laid over its display area.
 class TPageControl {

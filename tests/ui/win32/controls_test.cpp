@@ -84,6 +84,13 @@ TEST_F(ControlsTest, NestedContainersPassCommandsToTheForm) {
   SendMessageA(scroll, WM_VSCROLL, SB_PAGEDOWN, 0);
   GetWindowRect(inScroll, &after);
   EXPECT_LT(after.top, before.top);
+
+  // Bringing a row into view scrolls back up to it.
+  ScrollIntoView(scroll, CreateCheckBox(scroll, "Top", {5, 3 - 76, 80, 17}, 207, font.Handle()));
+  RECT box, top;
+  GetWindowRect(scroll, &box);
+  GetWindowRect(GetDlgItem(scroll, 207), &top);
+  EXPECT_GE(top.top, box.top);
 }
 
 TEST_F(ControlsTest, HandlerErrorsGoToTheDefaultHandlerAndAbortIsSilent) {
