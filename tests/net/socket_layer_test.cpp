@@ -139,6 +139,16 @@ TEST(SocketResolution, HostNames) {
   EXPECT_EQ(MessageOf<ESocketError>([&] { unknown->Open(); }), "Host not found");
 }
 
+TEST(SocketConnect, RefusedConnectionEndsWithTheTimeOut) {
+  auto socket = NewSocket("127.0.0.1:1", 1);
+  socket->ResetState();
+  socket->Open();
+  auto start = Clock::now();
+  EXPECT_EQ(MessageOf<ETimedOutError>([&] { socket->ConnectSocket(); }), "Operation timed out");
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(800));
+  EXPECT_FALSE(socket->Connected());
+}
+
 TEST(LiveSocketReplies, MultiLineAndOddLineEnds) {
   REQUIRE_SERVERS();
   auto multi = ConnectTo("multiline");
