@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -25,6 +26,11 @@ constexpr DWORD kStartTimeout = 15000;
 constexpr DWORD kStepTimeout = 5000;
 // One 5-second interval plus the time Wine needs to scan and draw.
 constexpr DWORD kTickTimeout = 9000;
+
+std::string lower(std::string text) {
+  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -75,10 +81,10 @@ class ParvexE2E : public ::testing::Test {
  protected:
   void SetUp() override {
     clearSettings();
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
+    // On the system drive rather than in the temporary folder, which Wine's folder
+    // picker cannot walk down to.
     static int serial = 0;
-    work = std::string(temp) + "parvex_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+    work = std::string("C:\\parvex_e2e_") + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
     removeTree(work);
     CreateDirectoryA(work.c_str(), nullptr);
     watched = work + "\\watched";
@@ -290,6 +296,56 @@ TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
   ASSERT_TRUE(waitUntil([&] { return checked(control(main, kCbNew)); }, kStepTimeout));
   writeFile(watched + "\\after-refusal.txt", "x");
   EXPECT_FALSE(waitUntil([&] { return visible(control(main, kPanel1)); }, 7000)) << "timer ran after a refusal";
+}
+
+TEST_F(ParvexE2E, FolderPickerFillsASlotButNotWithAnotherSlotsFolder) {
+  Process* p = nullptr;
+  HWND main = startShown(p);
+  ASSERT_NE(main, nullptr);
+  // Wine's picker walks its tree reliably down to the Windows folder (one level
+  // below the drive), not to deeper folders made during the run.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string folder = windows;
+  setSlot(main, 3, folder);
+  setSlot(main, 9, folder + "\\");
+  const auto openPicker = [&] {
+    click(control(main, kSbFirst + 2));
+    return waitMessageBox(p->pid(), kStepTimeout);
+  };
+  const auto gone = [&](HWND window) { return waitUntil([&] { return !IsWindow(window); }, kStepTimeout); };
+
+  MessageBoxSeen picker = openPicker();
+  ASSERT_NE(picker.window, nullptr) << "folder picker did not open";
+  EXPECT_NE(picker.text.find("Directories to monitor"), std::string::npos) << picker.text;
+  const RECT r = windowRect(picker.window);
+  EXPECT_LE(std::abs((r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+  screenshot(picker.window, "folder-picker");
+  PostMessageA(picker.window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(gone(picker.window));
+  // The picker returns the slot's own folder with a final backslash: slot 9's text.
+  const MessageBoxSeen refusal = waitMessageBox(p->pid(), kStepTimeout);
+  ASSERT_NE(refusal.window, nullptr) << "duplicate folder accepted: " << text(control(main, kEdFirst + 2));
+  EXPECT_EQ(lower(refusal.text), lower("You are already monitoring this directory - " + folder + "\\"));
+  dismiss(refusal.window);
+  ASSERT_TRUE(gone(refusal.window));
+  EXPECT_EQ(text(control(main, kEdFirst + 2)), folder);
+
+  picker = openPicker();
+  ASSERT_NE(picker.window, nullptr);
+  PostMessageA(picker.window, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(gone(picker.window));
+  EXPECT_EQ(text(control(main, kEdFirst + 2)), folder) << "cancel changed the slot";
+
+  setSlot(main, 9, "");
+  picker = openPicker();
+  ASSERT_NE(picker.window, nullptr);
+  PostMessageA(picker.window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(gone(picker.window));
+  EXPECT_TRUE(waitUntil([&] { return lower(text(control(main, kEdFirst + 2))) == lower(folder + "\\"); },
+                        kStepTimeout))
+      << text(control(main, kEdFirst + 2));
 }
 
 TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {
