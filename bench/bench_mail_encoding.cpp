@@ -91,30 +91,34 @@ int main() {
   std::printf("mail encodings of a 10 MB attachment\n");
   Report("memcpy", memcpySeconds, memcpySeconds, nullptr);
 
-  {
+  // Each codec with the host's hook and with none, to show the hook's share.
+  for (bool hooked : {true, false}) {
     ThrottledHostPump pump;
+    MessagePump* hook = hooked ? &pump : nullptr;
     std::string out;
     out.reserve(kSize / 57 * 78 + 80);
     const double s = Seconds([&] {
       out.clear();
       for (std::size_t at = 0; at < kSize; at += 57) {
-        out += EncodeBase64Chunk(std::string_view(binary).substr(at, 57), &pump);
+        out += EncodeBase64Chunk(std::string_view(binary).substr(at, 57), hook);
         out += "\r\n";
       }
     });
-    Report("base64 chunks (57-byte reads)", s, memcpySeconds, &pump);
-    std::printf("  base64 target of 100 MB/s: %s\n", MBps(s) >= 100 ? "met" : "NOT met");
+    Report(hooked ? "base64 chunks (57-byte reads)" : "base64 chunks, no hook", s, memcpySeconds,
+           hooked ? &pump : nullptr);
+    if (hooked) std::printf("  base64 target of 100 MB/s: %s\n", MBps(s) >= 100 ? "met" : "NOT met");
   }
-  {
+  for (bool hooked : {true, false}) {
     ThrottledHostPump pump;
     TMemoryStream source;
     source.WriteString(text);
     TStrings lines;
     const double s = Seconds([&] {
       lines.clear();
-      TQuotedPrintable(source, lines, &pump).Encode();
+      TQuotedPrintable(source, lines, hooked ? &pump : nullptr).Encode();
     });
-    Report("quoted-printable codec (text)", s, memcpySeconds, &pump);
+    Report(hooked ? "quoted-printable codec (text)" : "quoted-printable codec, no hook", s, memcpySeconds,
+           hooked ? &pump : nullptr);
   }
 
   // The same through the whole encoder, as the SMTP client gets it.

@@ -1,5 +1,6 @@
 #include "mail/quoted_printable.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "mail/mail_errors.h"
@@ -25,17 +26,21 @@ int HexValue(char c) {
 }
 
 void AppendEscaped(const unsigned char* p, std::size_t n, bool softBreak, std::string& out) {
-  out.clear();
+  out.resize(n * 3 + 1);
+  char* o = out.data();
   for (std::size_t i = 0; i < n; ++i) {
     const unsigned char c = p[i];
     if (NeedsEscape(c)) {
-      const char escaped[3] = {'=', kHex[c >> 4], kHex[c & 15]};
-      out.append(escaped, 3);
+      o[0] = '=';
+      o[1] = kHex[c >> 4];
+      o[2] = kHex[c & 15];
+      o += 3;
     } else {
-      out.push_back(static_cast<char>(c));
+      *o++ = static_cast<char>(c);
     }
   }
-  if (softBreak) out.push_back('=');
+  if (softBreak) *o++ = '=';
+  out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 // Splits one line into chunks of at most 65 characters, preferring to break
@@ -63,16 +68,22 @@ void EncodeLine(const std::string& line, std::string& scratch, const TQuotedPrin
   }
 }
 
-// Sequential byte reader over a stream with one byte of push-back.
+// Sequential reader over a stream in blocks, with one byte of push-back.
 class ByteReader {
  public:
   explicit ByteReader(TStream& stream) : stream_(stream), buffer_(kReadBlock) {}
+  // Makes at least one byte available; false at the end of the stream.
+  bool Fill() {
+    if (index_ < filled_) return true;
+    filled_ = stream_.Read(buffer_.data(), buffer_.size());
+    index_ = 0;
+    return filled_ > 0;
+  }
+  const unsigned char* Data() const { return buffer_.data() + index_; }
+  std::size_t Available() const { return filled_ - index_; }
+  void Skip(std::size_t count) { index_ += count; }
   bool Next(unsigned char& c) {
-    if (index_ == filled_) {
-      filled_ = stream_.Read(buffer_.data(), buffer_.size());
-      index_ = 0;
-      if (filled_ == 0) return false;
-    }
+    if (!Fill()) return false;
     c = buffer_[index_++];
     return true;
   }
@@ -101,19 +112,36 @@ void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const Li
   }
   ByteReader reader(stream);
   std::string scratch;
-  std::int64_t position = 0;
   std::string line;
-  unsigned char c = 0;
-  while (position < size) {
+  std::int64_t position = 0;
+  while (position < size && reader.Fill()) {
     line.clear();
-    bool readAny = false;
-    while (reader.Next(c)) {
-      readAny = true;
-      ++position;
-      if (pump) pump->processMessages();
-      const bool last = position >= size;
-      if (!last && IsLineBreak(c)) {
+    // Whole runs of ordinary bytes at a time; the event loop still gets its
+    // turn for every byte read.
+    for (;;) {
+      if (!reader.Fill()) break;
+      const unsigned char* p = reader.Data();
+      const std::size_t available =
+          static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(reader.Available()), size - position));
+      std::size_t run = 0;
+      while (run < available && !IsLineBreak(p[run])) ++run;
+      bool lineBreak = run < available;
+      // The stream's last byte is stored whatever it is.
+      if (lineBreak && position + static_cast<std::int64_t>(run) + 1 == size) {
+        ++run;
+        lineBreak = false;
+      }
+      if (line.size() + run > kLineBufferSize - 1) TooLarge();
+      if (pump)
+        for (std::size_t i = 0; i < run; ++i) pump->processMessages();
+      line.append(reinterpret_cast<const char*>(p), run);
+      reader.Skip(run);
+      position += static_cast<std::int64_t>(run);
+      if (lineBreak) {
         // CR LF, LF CR, CR CR and LF LF are one line break each.
+        reader.Skip(1);
+        ++position;
+        if (pump) pump->processMessages();
         unsigned char d = 0;
         if (reader.Next(d)) {
           if (pump) pump->processMessages();
@@ -124,11 +152,8 @@ void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const Li
         }
         break;
       }
-      if (line.size() >= kLineBufferSize - 1) TooLarge();
-      line.push_back(static_cast<char>(c));
-      if (last) break;
+      if (position >= size) break;
     }
-    if (!readAny) break;  // the stream holds less than its size said
     EncodeLine(line, scratch, sink);
   }
 }
