@@ -134,7 +134,7 @@ TEST_F(LiveSmtp, DataMustBeAnsweredWithAnIntermediateReply) {
   EXPECT_NE(Transcript().find("C: DATA\nC: QUIT\n"), std::string::npos);
 }
 
-TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuit) {
+TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuitAndTheNextSendStartsAfresh) {
   Use("silence");
   smtp->SetTimeOut(1);
   auto start = Clock::now();
@@ -143,6 +143,9 @@ TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuit) {
   EXPECT_GE(took, std::chrono::milliseconds(800));
   EXPECT_LT(took, std::chrono::seconds(4));
   EXPECT_FALSE(smtp->Connected());
+  // The expired count does not carry over into the next connection.
+  Use("normal");
+  EXPECT_EQ(Fails(), "(sent)");
 }
 
 TEST_F(LiveSmtp, BrokenRepliesEndTheConnectionWithoutQuit) {
