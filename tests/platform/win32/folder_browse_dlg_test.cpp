@@ -204,3 +204,25 @@ TEST(FolderBrowseDlg, StatusTextIsFittedToTheStatusArea) {
 
 }  // namespace
 }  // namespace parvex
+
+namespace parvex {
+namespace {
+
+TEST(FolderBrowseDlg, ItemWithoutAFolderPathIsNotReportedAsChosen) {
+  // The control panel has a display name but no file-system path.
+  TFolderBrowseDlg dlg(nullptr);
+  dlg.SetRoot(TRootID::idControlPanel);
+  dlg.OnCreate = [&] {
+    HWND tree = FindWindowExA(dlg.DialogWindow(), nullptr, WC_TREEVIEWA, nullptr);
+    ASSERT_NE(tree, nullptr);
+    const LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, root);
+    press(dlg.DialogWindow(), IDOK);
+  };
+  Watchdog guard;
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(dlg.Selection(), "");
+}
+
+}  // namespace
+}  // namespace parvex
