@@ -106,7 +106,7 @@ int main() {
     });
     Report(hooked ? "base64 chunks (57-byte reads)" : "base64 chunks, no hook", s, memcpySeconds,
            hooked ? &pump : nullptr);
-    if (hooked) std::printf("  base64 target of 100 MB/s: %s\n", MBps(s) >= 100 ? "met" : "NOT met");
+    if (hooked) std::printf("  base64 with the hook at 100 MB/s or more (native target): %s\n", MBps(s) >= 100 ? "yes" : "no");
   }
   for (bool hooked : {true, false}) {
     ThrottledHostPump pump;
