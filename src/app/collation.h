@@ -12,6 +12,8 @@ class Collation {
   virtual ~Collation() = default;
   // Keys compare bytewise exactly as the texts compare under the locale.
   virtual std::string sortKey(std::string_view text) const = 0;
+  // Appends the sort key to out; adapters override it to spare a temporary.
+  virtual void appendSortKey(std::string_view text, std::string& out) const { out += sortKey(text); }
 
   int compare(std::string_view a, std::string_view b) const {
     const int c = sortKey(a).compare(sortKey(b));

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdint>
+#include <stdexcept>
 
 namespace parvex {
 
@@ -32,39 +35,76 @@ std::string MakeSnapshotLine(std::string_view path, std::int32_t stamp) {
 }
 
 void SnapshotList::clear() {
-  lines_.clear();
+  texts_.clear();
+  keys_.clear();
+  order_.clear();
   sorted_ = 0;
 }
 
-void SnapshotList::add(std::string line) {
-  std::string key = collation_->sortKey(parseTabs(line, 1));
-  lines_.push_back(Line{std::move(line), std::move(key)});
+void SnapshotList::add(std::string_view line) {
+  if (texts_.size() + line.size() > UINT32_MAX) throw std::length_error("snapshot too large");
+  Line l{};
+  l.text = static_cast<std::uint32_t>(texts_.size());
+  l.textLength = static_cast<std::uint32_t>(line.size());
+  texts_.append(line);
+  const std::string_view path = parseTabs(line, 1);
+  l.pathLength = static_cast<std::uint32_t>(path.size());
+  l.key = static_cast<std::uint32_t>(keys_.size());
+  collation_->appendSortKey(path, keys_);
+  if (keys_.size() > UINT32_MAX) throw std::length_error("snapshot too large");
+  l.keyLength = static_cast<std::uint32_t>(keys_.size() - l.key);
+  order_.push_back(l);
 }
 
 void SnapshotList::settle() const {
-  if (sorted_ == lines_.size()) return;
-  const auto byKey = [](const Line& a, const Line& b) { return a.key < b.key; };
-  const auto middle = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_);
-  std::stable_sort(middle, lines_.end(), byKey);
-  std::inplace_merge(lines_.begin(), middle, lines_.end(), byKey);
-  sorted_ = lines_.size();
+  if (sorted_ == order_.size()) return;
+  const auto middle = order_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+  // The paths of one snapshot mostly share a long beginning (the folders'
+  // paths); comparing the new lines from past their common key prefix saves
+  // most of the work of the sort.
+  std::size_t common = keyOf(*middle).size();
+  const std::string_view first = keyOf(*middle);
+  for (auto it = middle + 1; it != order_.end() && common > 0; ++it) {
+    const std::string_view k = keyOf(*it);
+    std::size_t n = 0;
+    const std::size_t limit = std::min(common, k.size());
+    while (n < limit && k[n] == first[n]) ++n;
+    common = n;
+  }
+  std::sort(middle, order_.end(), [&](const Line& a, const Line& b) {
+    return keyOf(a).substr(common) < keyOf(b).substr(common);
+  });
+  std::inplace_merge(order_.begin(), middle, order_.end(),
+                     [&](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
+  sorted_ = order_.size();
 }
 
-const std::string& SnapshotList::operator[](std::size_t i) const {
+std::string_view SnapshotList::operator[](std::size_t i) const {
   settle();
-  return lines_.at(i).text;
+  return textOf(order_.at(i));
 }
 
-const std::string& SnapshotList::pathSortKey(std::size_t i) const {
+std::string_view SnapshotList::path(std::size_t i) const {
   settle();
-  return lines_.at(i).key;
+  const Line& l = order_.at(i);
+  return {texts_.data() + l.text, l.pathLength};
+}
+
+std::string_view SnapshotList::stamp(std::size_t i) const {
+  // parseTabs(line, 2): empty for a line without a tab only when the line is empty.
+  return parseTabs((*this)[i], 2);
+}
+
+std::string_view SnapshotList::pathKey(std::size_t i) const {
+  settle();
+  return keyOf(order_.at(i));
 }
 
 std::vector<std::string> SnapshotList::lines() const {
   settle();
   std::vector<std::string> out;
-  out.reserve(lines_.size());
-  for (const auto& l : lines_) out.push_back(l.text);
+  out.reserve(order_.size());
+  for (const auto& l : order_) out.emplace_back(textOf(l));
   return out;
 }
 
@@ -74,12 +114,12 @@ int SnapshotList::binSearch(std::string_view key) const {
 
 int SnapshotList::binSearchSortKey(std::string_view sortKey) const {
   settle();
-  if (lines_.empty()) return -1;
+  if (order_.empty()) return -1;
   long lo = 0;
-  long hi = static_cast<long>(lines_.size()) - 1;
+  long hi = static_cast<long>(order_.size()) - 1;
   while (lo <= hi) {
     const long mid = (lo + hi) / 2;
-    const int c = sortKey.compare(lines_[static_cast<std::size_t>(mid)].key);
+    const int c = sortKey.compare(keyOf(order_[static_cast<std::size_t>(mid)]));
     if (c == 0) return static_cast<int>(mid);
     if (c < 0)
       hi = mid - 1;
@@ -91,9 +131,20 @@ int SnapshotList::binSearchSortKey(std::string_view sortKey) const {
 
 void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister) {
   if (slotText.empty()) return;
+  const bool needsSeparator = slotText.back() != '\\';
+  std::string line;
   lister.enumerate(pathPlusName(slotText, "*.*"), [&](std::string_view name, std::int32_t stamp) {
     if (name == "." || name == "..") return;
-    list.add(MakeSnapshotLine(pathPlusName(slotText, name), stamp));
+    // Built in place: this runs once per entry of every folder at every tick.
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, stamp).ptr;
+    line.clear();
+    line.append(slotText);
+    if (needsSeparator) line.push_back('\\');
+    line.append(name);
+    line.push_back('\t');
+    line.append(digits, end);
+    list.add(line);
   });
 }
 

@@ -33,11 +33,15 @@ class SnapshotList {
   // Lines are kept in order of their paths; equal paths may stand in any order and
   // equal lines are all kept. Insertion is amortised: new lines are sorted and
   // merged in when the list is next read.
-  void add(std::string line);
+  void add(std::string_view line);
 
-  std::size_t count() const { return lines_.size(); }
-  bool empty() const { return lines_.empty(); }
-  const std::string& operator[](std::size_t i) const;
+  std::size_t count() const { return order_.size(); }
+  bool empty() const { return order_.empty(); }
+  std::string_view operator[](std::size_t i) const;
+  // The path and stamp pieces of line i, and the sort key of its path.
+  std::string_view path(std::size_t i) const;
+  std::string_view stamp(std::size_t i) const;
+  std::string_view pathKey(std::size_t i) const;
   std::vector<std::string> lines() const;
 
   // Index of a line whose path equals key under the lookup comparison, or -1;
@@ -45,21 +49,24 @@ class SnapshotList {
   int binSearch(std::string_view key) const;
   // The same with the key's sort key already at hand.
   int binSearchSortKey(std::string_view sortKey) const;
-  // Sort key of the path of line i.
-  const std::string& pathSortKey(std::size_t i) const;
 
   const Collation& collation() const { return *collation_; }
 
  private:
+  // Lines and keys live in two growing buffers, so a scan of many thousand
+  // entries allocates almost nothing and sorting moves only these small records.
   struct Line {
-    std::string text;
-    std::string key;  // sort key of the path piece
+    std::uint32_t text, textLength, pathLength, key, keyLength;
   };
+  std::string_view textOf(const Line& l) const { return {texts_.data() + l.text, l.textLength}; }
+  std::string_view keyOf(const Line& l) const { return {keys_.data() + l.key, l.keyLength}; }
   void settle() const;
 
   const Collation* collation_;
-  mutable std::vector<Line> lines_;
-  mutable std::size_t sorted_ = 0;  // lines_[0, sorted_) are in order
+  std::string texts_;
+  std::string keys_;
+  mutable std::vector<Line> order_;
+  mutable std::size_t sorted_ = 0;  // order_[0, sorted_) are in order
 };
 
 // Adds one line for every entry of the folder named by slotText ("." and ".."

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "snapshot_fakes.h"
 
 namespace parvex {
@@ -136,6 +138,33 @@ TEST_F(ChangeDetection, SameFolderInTwoSlotsReportsEachChangeTwice) {
   EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Changed C:\\Twice\\b.txt",
                             "Changed C:\\Twice\\b.txt", "Added C:\\Twice\\c.txt",
                             "Added C:\\Twice\\c.txt"}));
+}
+
+// The comparison walks both sorted lists instead of halving for every line; the
+// line it pairs with among equal paths must still be the one binSearch finds.
+TEST_F(ChangeDetection, WholeListComparisonAgreesWithCompareEntryLineByLine) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    SnapshotList start(collation), scan(collation);
+    for (SnapshotList* list : {&start, &scan})
+      for (int i = 0, n = static_cast<int>(random() % 30); i < n; ++i) {
+        std::string path = "C:\\";
+        for (int k = 0; k < 2; ++k) path.push_back("aAbB"[random() % 4]);
+        list->add(MakeSnapshotLine(path, static_cast<std::int32_t>(random() % 3)));
+      }
+    Lines expected{"Date/Time 07/12/2026 01:34:52", " "};
+    for (std::size_t i = 0; i < start.count(); ++i) {
+      const std::string line(start[i]);
+      const int code = compareEntry(line, scan);
+      if (code == kNoCounterpart) expected.push_back("Deleted " + std::string(start.path(i)));
+      if (code == kChanged) expected.push_back("Changed " + std::string(start.path(i)));
+    }
+    for (std::size_t i = 0; i < scan.count(); ++i)
+      if (compareEntry(std::string(scan[i]), start) == kNoCounterpart)
+        expected.push_back("Added " + std::string(scan.path(i)));
+    EXPECT_EQ(compare(start, scan), expected.size() > 2);
+    ASSERT_EQ(summary, expected) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ namespace parvex {
 class AsciiCaseInsensitiveCollation final : public Collation {
  public:
   std::string sortKey(std::string_view text) const override;
+  void appendSortKey(std::string_view text, std::string& out) const override;
 };
 
 }  // namespace parvex

@@ -10,17 +10,32 @@ constexpr DWORD kFlags = NORM_IGNORECASE;
 }
 
 std::string UserLocaleCollation::sortKey(std::string_view text) const {
-  if (text.empty()) return std::string();
+  std::string key;
+  appendSortKey(text, key);
+  return key;
+}
+
+void UserLocaleCollation::appendSortKey(std::string_view text, std::string& out) const {
+  if (text.empty()) return;
   const int length = static_cast<int>(text.size());
   char buffer[1024];
   int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, buffer,
                        sizeof buffer);
-  if (n > 0) return std::string(buffer, static_cast<std::size_t>(n - 1));  // without its zero
+  if (n > 0) {
+    out.append(buffer, static_cast<std::size_t>(n - 1));  // without its zero
+    return;
+  }
   n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, nullptr, 0);
-  if (n <= 0) return std::string(text);  // cannot happen for file names; keep a total order
+  if (n <= 0) {
+    out.append(text);  // cannot happen for file names; keep a total order
+    return;
+  }
   std::vector<char> big(static_cast<std::size_t>(n));
   n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | kFlags, text.data(), length, big.data(), n);
-  return n > 0 ? std::string(big.data(), static_cast<std::size_t>(n - 1)) : std::string(text);
+  if (n > 0)
+    out.append(big.data(), static_cast<std::size_t>(n - 1));
+  else
+    out.append(text);
 }
 
 int CompareUserLocaleIgnoreCase(std::string_view a, std::string_view b) {

@@ -8,6 +8,7 @@ namespace parvex {
 class UserLocaleCollation final : public Collation {
  public:
   std::string sortKey(std::string_view text) const override;
+  void appendSortKey(std::string_view text, std::string& out) const override;
 };
 
 // CompareStringA under the same locale and flag, giving -1, 0 or 1.

@@ -1,0 +1,204 @@
+// Times one whole snapshot of 20 folders plus its comparison with the start
+// snapshot against a bare enumeration of the same folders, in the same run, for
+// 1,000 and 10,000 entries per folder. The snapshot must stay within a small
+// factor of the enumeration and grow as n log n.
+//
+// Usage: bench_snapshot [entries-per-folder ...]   (default: 1000 10000)
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/change_detection.h"
+#include "app/snapshot.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "app/win32/find_file_lister.h"
+#include "app/win32/locale_collation.h"
+#include "ui/win32/win32_user_clock.h"
+namespace platform {
+using Lister = parvex::FindFileLister;
+using Collation = parvex::UserLocaleCollation;
+using Clock = parvex::Win32UserClock;
+const char* const kBareName = "FindFirstFileA/FindNextFileA";
+
+std::string MakeRoot() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  std::string root = std::string(base) + "parvex-bench-" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(root.c_str(), nullptr);
+  return root;
+}
+void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+void MakeFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+void RemoveFolder(const std::string& path) { RemoveDirectoryA(path.c_str()); }
+
+// What any scan must do at least: walk every entry and read its last-write time.
+std::size_t BareEnumeration(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  std::size_t sum = 0;
+  do sum += data.ftLastWriteTime.dwLowDateTime + data.cFileName[0];
+  while (FindNextFileA(find, &data));
+  FindClose(find);
+  return sum;
+}
+}  // namespace platform
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/posix/ascii_collation.h"
+#include "app/posix/posix_directory_lister.h"
+#include "ui/posix/posix_user_clock.h"
+namespace platform {
+using Lister = parvex::PosixDirectoryLister;
+using Collation = parvex::AsciiCaseInsensitiveCollation;
+using Clock = parvex::PosixUserClock;
+const char* const kBareName = "readdir+fstatat";
+
+std::string MakeRoot() {
+  char pattern[] = "/tmp/parvex-bench-XXXXXX";
+  return mkdtemp(pattern);
+}
+void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0755); }
+void MakeFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+  if (fd >= 0) close(fd);
+}
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+void RemoveFolder(const std::string& path) { rmdir(path.c_str()); }
+
+std::size_t BareEnumeration(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return 0;
+  std::size_t sum = 0;
+  while (const dirent* e = readdir(dir)) {
+    struct stat st;
+    if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+      sum += static_cast<std::size_t>(st.st_mtime) + static_cast<unsigned char>(e->d_name[0]);
+  }
+  closedir(dir);
+  return sum;
+}
+}  // namespace platform
+#endif
+
+namespace {
+
+constexpr char kSep =
+#ifdef _WIN32
+    '\\';
+#else
+    '/';
+#endif
+
+double BestSeconds(int rounds, const std::function<void()>& work) {
+  double best = 1e30;
+  for (int i = 0; i < rounds; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+struct AllOptions final : parvex::ChangeOptions {
+  bool newFiles() const override { return true; }
+  bool changedFiles() const override { return true; }
+  bool deletedFiles() const override { return true; }
+};
+
+struct Figures {
+  double bare = 0, snapshot = 0, listOnly = 0, compareOnly = 0;
+};
+
+Figures Measure(const std::string& root, int perFolder) {
+  std::vector<std::string> slots;
+  std::vector<std::string> files;
+  for (int f = 0; f < parvex::kFolderSlotCount; ++f) {
+    const std::string folder = root + kSep + "folder" + std::to_string(f);
+    platform::MakeFolder(folder);
+    slots.push_back(folder);
+    for (int i = 0; i < perFolder; ++i) {
+      // Names in no particular order, as a real folder holds them.
+      const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
+      files.push_back(folder + kSep + "Entry_" + std::to_string(scrambled % 1000003u) + "_" +
+                      std::to_string(i) + ".dat");
+      platform::MakeFile(files.back());
+    }
+  }
+  platform::Lister lister;
+  platform::Collation collation;
+  platform::Clock clock;
+  AllOptions options;
+  parvex::SnapshotList start(collation), scan(collation);
+  parvex::TakeSnapshot(slots, start, lister);
+  start.count();  // settle the order before timing
+
+  std::size_t sink = 0;
+  Figures figures;
+  figures.bare = BestSeconds(3, [&] {
+    for (const auto& s : slots) sink += platform::BareEnumeration(s);
+  });
+  std::vector<std::string> summary;
+  bool different = true;
+  figures.snapshot = BestSeconds(3, [&] {
+    parvex::TakeSnapshot(slots, scan, lister);
+    different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
+  });
+  figures.listOnly = BestSeconds(3, [&] {
+    parvex::TakeSnapshot(slots, scan, lister);
+    scan.count();
+  });
+  figures.compareOnly = BestSeconds(3, [&] {
+    different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
+  });
+  if (different || scan.count() != files.size() || sink == 42) std::printf("unexpected difference!\n");
+
+  for (const auto& f : files) platform::RemoveFile(f);
+  for (const auto& s : slots) platform::RemoveFolder(s);
+  return figures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {1000, 10000};
+  const std::string root = platform::MakeRoot();
+  std::printf("snapshot + comparison of 20 folders vs bare enumeration (%s), best of 3\n",
+              platform::kBareName);
+  std::vector<Figures> all;
+  for (int n : sizes) {
+    const Figures f = Measure(root, n);
+    all.push_back(f);
+    std::printf("  %6d entries/folder (%7d in all): bare %8.1f ms, snapshot+compare %8.1f ms, ratio %.2f (target <= 1.5)\n"
+                "                                       (listing and sorting %.1f ms, comparison %.1f ms)\n",
+                n, n * parvex::kFolderSlotCount, f.bare * 1e3, f.snapshot * 1e3, f.snapshot / f.bare,
+                f.listOnly * 1e3, f.compareOnly * 1e3);
+  }
+  if (all.size() >= 2) {
+    const double n0 = sizes.front() * 20.0, n1 = sizes.back() * 20.0;
+    const double nlogn = (n1 * std::log2(n1)) / (n0 * std::log2(n0));
+    std::printf("  growth %d -> %d per folder: snapshot x%.1f, bare x%.1f (n log n predicts x%.1f, n^2 x%.0f)\n",
+                sizes.front(), sizes.back(), all.back().snapshot / all.front().snapshot,
+                all.back().bare / all.front().bare, nlogn, (n1 / n0) * (n1 / n0));
+  }
+  platform::RemoveFolder(root);
+  return 0;
+}
