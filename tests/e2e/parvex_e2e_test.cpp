@@ -206,6 +206,25 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
     if (c.expected.right >= 0) EXPECT_EQ(r.right, c.expected.right) << c.id;
     if (c.expected.bottom >= 0) EXPECT_EQ(r.bottom, c.expected.bottom) << c.id;
   }
+  // Inside the pages, positions are relative to the page or the scroll box.
+  struct Nested {
+    int id, parent, left, top, width, height;  // a width or height of 0 is not checked
+  } nested[] = {
+      {kScrollBox1, kPageFolders, 8, 19, 373, 197}, {kEdFirst, kScrollBox1, 18, 3, 303, 0},
+      {kSbFirst, kScrollBox1, 325, 3, 22, 21},     {kEdFirst + 1, kScrollBox1, 18, 27, 303, 0},
+      {kNSecs, kPageFolders, 64, 263, 54, 0},      {kCbNew, kPageFolders, 216, 244, 0, 0},
+      {kCbChange, kPageFolders, 216, 264, 0, 0},   {kCbDelete, kPageFolders, 216, 284, 0, 0},
+      {kRbSoundAlarm, kPageNotification, 8, 16, 0, 0}, {kPnlAlarm, kPageNotification, 24, 40, 362, 52},
+      {kEdWave, kPnlAlarm, 8, 24, 283, 0},         {kRbSendEmail, kPageNotification, 8, 104, 0, 0},
+      {kPageControl1, kPageNotification, 21, 131, 364, 171},
+  };
+  for (const auto& c : nested) {
+    const RECT r = rectIn(control(main, c.id), control(main, c.parent));
+    EXPECT_EQ(r.left, c.left) << c.id;
+    EXPECT_EQ(r.top, c.top) << c.id;
+    if (c.width) EXPECT_EQ(r.right - r.left, c.width) << c.id;
+    if (c.height) EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+  }
   screenshot(main, "folders-page");
 
   HWND tabs = control(main, kPageControl2);
@@ -361,6 +380,11 @@ TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {
   ASSERT_TRUE(shownWithin(main, kTickTimeout)) << "no summary within one interval";
   EXPECT_TRUE(topmost(main));
   EXPECT_TRUE(visible(control(main, kPanel1)));
+  const RECT panel = rectIn(control(main, kPanel1), main);
+  EXPECT_EQ(panel.left, 2);
+  EXPECT_EQ(panel.top, 2);
+  EXPECT_EQ(panel.right - panel.left, 402);
+  EXPECT_EQ(panel.bottom - panel.top, 368);
   EXPECT_EQ(text(control(main, kBtActivate)), "Reactivate");
   const auto lines = summaryLines(main);
   ASSERT_GE(lines.size(), 3u);
