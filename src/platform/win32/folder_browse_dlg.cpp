@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <utility>
+
 #include "platform/folder_selection.h"
 #include "platform/status_text_fit.h"
 #include "platform/win32/win32_folder_probe.h"
@@ -125,16 +127,26 @@ bool TFolderBrowseDlg::Execute() {
     }
   }
   dialog_ = nullptr;
+  if (pendingError_) {
+    SetSelection(std::string());
+    std::rethrow_exception(std::exchange(pendingError_, nullptr));
+  }
   SetSelection(chosen ? path : std::string());
   return chosen;
 }
 
 int CALLBACK TFolderBrowseDlg::BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data) {
   auto* self = reinterpret_cast<TFolderBrowseDlg*>(data);
-  if (message == BFFM_INITIALIZED) {
-    self->dialogInitialized(window);
-  } else if (message == BFFM_SELCHANGED) {
-    self->selectionChanged(window, reinterpret_cast<LPCITEMIDLIST>(lParam));
+  if (self->pendingError_) return 0;
+  try {
+    if (message == BFFM_INITIALIZED) {
+      self->dialogInitialized(window);
+    } else if (message == BFFM_SELCHANGED) {
+      self->selectionChanged(window, reinterpret_cast<LPCITEMIDLIST>(lParam));
+    }
+  } catch (...) {
+    self->pendingError_ = std::current_exception();
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
   return 0;
 }

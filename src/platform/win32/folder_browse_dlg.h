@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -89,6 +90,9 @@ class TFolderBrowseDlg {
   void sendStatusText();
 
   HWND dialog_ = nullptr;
+  // An error raised by an event while the shell's modal loop runs: it must not
+  // unwind through the shell, so it closes the picker and is raised by Execute.
+  std::exception_ptr pendingError_;
   std::string caption_;
   HWND parent_;
   bool showSelectionInStatus_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace parvex {
@@ -222,6 +223,30 @@ TEST(FolderBrowseDlg, ItemWithoutAFolderPathIsNotReportedAsChosen) {
   Watchdog guard;
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(dlg.Selection(), "");
+}
+
+}  // namespace
+}  // namespace parvex
+
+namespace parvex {
+namespace {
+
+TEST(FolderBrowseDlg, ErrorRaisedByAnEventClosesThePickerAndReachesTheCaller) {
+  TFolderBrowseDlg dlg(nullptr);
+  dlg.SetSelection("C:\\");
+  dlg.OnCreate = [] { throw std::runtime_error("from the event"); };
+  Watchdog guard;
+  try {
+    dlg.Execute();
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "from the event");
+  }
+  EXPECT_EQ(dlg.DialogWindow(), nullptr);
+  EXPECT_EQ(dlg.Selection(), "");
+  // The component is usable again afterwards.
+  dlg.OnCreate = [&] { press(dlg.DialogWindow(), IDCANCEL); };
+  EXPECT_FALSE(dlg.Execute());
 }
 
 }  // namespace
