@@ -13,8 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input(reinterpret_cast<const char*>(data), size);
   try {
     const std::string value = DecodeHeaderWords(input);
+    // Decoding never makes a value longer.
     if (input.find("=?") == std::string::npos) FUZZ_CHECK(value == input);
-    else FUZZ_CHECK(value.size() <= 255);
+    else FUZZ_CHECK(value.size() <= input.size());
   } catch (const EMessageParserError&) {
   } catch (const EMessageError&) {
   }
