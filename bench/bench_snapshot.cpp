@@ -3,7 +3,9 @@
 // 1,000 and 10,000 entries per folder. The snapshot must stay within a small
 // factor of the enumeration and grow as n log n.
 //
-// Usage: bench_snapshot [entries-per-folder ...]   (default: 1000 10000)
+// Usage: bench_snapshot [--tree DIR] [entries-per-folder ...]   (default: 1000 10000)
+// With --tree the folders are made under DIR only if missing and are left there,
+// so that a second run (under Wine, say) measures the very same folders.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -35,7 +37,7 @@ std::string MakeRoot() {
   CreateDirectoryA(root.c_str(), nullptr);
   return root;
 }
-void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 void MakeFile(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -74,7 +76,7 @@ std::string MakeRoot() {
   char pattern[] = "/tmp/parvex-bench-XXXXXX";
   return mkdtemp(pattern);
 }
-void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0755); }
+bool MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 void MakeFile(const std::string& path) {
   const int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
   if (fd >= 0) close(fd);
@@ -126,19 +128,22 @@ struct Figures {
   double bare = 0, snapshot = 0, listOnly = 0, compareOnly = 0;
 };
 
-Figures Measure(const std::string& root, int perFolder) {
+Figures Measure(const std::string& root, int perFolder, bool keep) {
+  const std::string base = root + kSep + "n" + std::to_string(perFolder);
+  // An existing tree (from an earlier run with --tree) is measured as it is.
+  const bool fresh = platform::MakeFolder(base);
   std::vector<std::string> slots;
   std::vector<std::string> files;
   for (int f = 0; f < parvex::kFolderSlotCount; ++f) {
-    const std::string folder = root + kSep + "folder" + std::to_string(f);
-    platform::MakeFolder(folder);
+    const std::string folder = base + kSep + "folder" + std::to_string(f);
+    if (fresh) platform::MakeFolder(folder);
     slots.push_back(folder);
     for (int i = 0; i < perFolder; ++i) {
       // Names in no particular order, as a real folder holds them.
       const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
       files.push_back(folder + kSep + "Entry_" + std::to_string(scrambled % 1000003u) + "_" +
                       std::to_string(i) + ".dat");
-      platform::MakeFile(files.back());
+      if (fresh) platform::MakeFile(files.back());
     }
   }
   platform::Lister lister;
@@ -169,8 +174,11 @@ Figures Measure(const std::string& root, int perFolder) {
   });
   if (different || scan.count() != files.size() || sink == 42) std::printf("unexpected difference!\n");
 
-  for (const auto& f : files) platform::RemoveFile(f);
-  for (const auto& s : slots) platform::RemoveFolder(s);
+  if (!keep) {
+    for (const auto& f : files) platform::RemoveFile(f);
+    for (const auto& s : slots) platform::RemoveFolder(s);
+    platform::RemoveFolder(base);
+  }
   return figures;
 }
 
@@ -178,14 +186,22 @@ Figures Measure(const std::string& root, int perFolder) {
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  std::string tree;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--tree" && i + 1 < argc)
+      tree = argv[++i];
+    else
+      sizes.push_back(std::max(1, std::atoi(argv[i])));
+  }
   if (sizes.empty()) sizes = {1000, 10000};
-  const std::string root = platform::MakeRoot();
+  const bool keep = !tree.empty();
+  if (keep) platform::MakeFolder(tree);
+  const std::string root = keep ? tree : platform::MakeRoot();
   std::printf("snapshot + comparison of 20 folders vs bare enumeration (%s), best of 3\n",
               platform::kBareName);
   std::vector<Figures> all;
   for (int n : sizes) {
-    const Figures f = Measure(root, n);
+    const Figures f = Measure(root, n, keep);
     all.push_back(f);
     std::printf("  %6d entries/folder (%7d in all): bare %8.1f ms, snapshot+compare %8.1f ms, ratio %.2f (target <= 1.5)\n"
                 "                                       (listing and sorting %.1f ms, comparison %.1f ms)\n",
@@ -199,6 +215,6 @@ int main(int argc, char** argv) {
                 sizes.front(), sizes.back(), all.back().snapshot / all.front().snapshot,
                 all.back().bare / all.front().bare, nlogn, (n1 / n0) * (n1 / n0));
   }
-  platform::RemoveFolder(root);
+  if (!keep) platform::RemoveFolder(root);
   return 0;
 }
