@@ -429,7 +429,15 @@ TEST_F(ParvexE2E, SecondCopyExitsAtOnceWhileTheFirstRunsOn) {
   HWND main = startShown(first);
   ASSERT_NE(main, nullptr);
   Process& second = start();
-  ASSERT_TRUE(second.waitExit(kStartTimeout)) << "second copy kept running";
+  bool secondShowedAWindow = false;
+  waitUntil(
+      [&] {
+        for (HWND w : topLevelWindows(second.pid(), kMainWindowClass)) secondShowedAWindow |= visible(w) != 0;
+        return !second.running();
+      },
+      kStartTimeout);
+  EXPECT_FALSE(secondShowedAWindow);
+  ASSERT_TRUE(second.waitExit(0)) << "second copy kept running";
   EXPECT_EQ(second.exitCode(), 0u);
   EXPECT_TRUE(first->running());
   EXPECT_TRUE(visible(main));
