@@ -29,7 +29,14 @@ const char* AttEncodingName(std::uint8_t encoding) {
   }
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 std::string LowerName(const TmxAttItem& item) { return LowerCase(FileNamePart(item.FileName())); }
 
@@ -300,10 +307,8 @@ void TmxCustomEncoder::WriteMultipart(const std::string& contentType, bool alter
 
   const std::string outer = boundary;
   bool altOpen = count > 0 && IsAlternativeName(attachments[0]);
-  bool nested = false;
   if (altOpen && !alternative) {
     boundary = MakeBoundary();
-    nested = true;
     WriteLine("Content-Type:  multipart/alternative; boundary=" + Quoted(boundary));
     WriteLine("Content-Transfer-Encoding: 7bit");
     WriteLine("");
@@ -334,9 +339,9 @@ void TmxCustomEncoder::WriteMultipart(const std::string& contentType, bool alter
     WriteAttachmentData(item);
     WriteLine("");
     if (i + 1 == count) {
+      // A mixed message has an attachment after its "_alt." ones (else its
+      // type would be alternative), so no nested part is open here.
       WriteLine("--" + boundary + "--");
-      // A nested part still open at the end is closed before the outer one.
-      if (nested && altOpen) WriteLine("--" + outer + "--");
     } else if (altOpen && !IsAlternativeName(attachments[i + 1])) {
       WriteLine("--" + boundary + "--");
       altOpen = false;

@@ -32,8 +32,12 @@ TStrings Encode(TmxCustomMessage& message) {
   const std::string text = out.AsString();
   EXPECT_EQ(text.find('\0'), std::string::npos);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
-    if (text[i] == '\r') EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at " << i;
+    if (text[i] == '\n') {
+      EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+    }
+    if (text[i] == '\r') {
+      EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at " << i;
+    }
   }
   return Lines(text);
 }
@@ -232,6 +236,15 @@ TEST(EncoderSinglePart, AttachmentIsTheWholeBody) {
   EXPECT_EQ(sent[at + 1], "Content-Transfer-Encoding: Quoted-Printable");
   EXPECT_EQ(sent[at + 2], "");
   EXPECT_EQ(sent[at + 3], "<p>a=3Db</p>");
+}
+
+TEST(EncoderSinglePart, UnknownEncodingValueIsWrittenAsBase64) {
+  TmxMessage m;
+  Basic(m);
+  Attach(m, "x.bin", "application/octet-stream", 7, "abc");
+  const TStrings sent = Encode(m);
+  EXPECT_NE(IndexOf(sent, "Content-Transfer-Encoding: Base64"), std::string::npos);
+  EXPECT_EQ(sent.back(), "YWJj");
 }
 
 TEST(EncoderSinglePart, SevenBitDataKeepsItsDotLines) {
