@@ -188,11 +188,27 @@ TEST_F(LiveSmtp, MessageProblemsAreFoundAfterTheGreeting) {
   EXPECT_EQ(Transcript().find("MAIL FROM"), std::string::npos);
 }
 
+// A message that lets anything through its own checks.
+class UncheckedMessage : public TmxMessage {
+ public:
+  void Validate() const override {}
+};
+
 TEST_F(LiveSmtp, LineBreakInAnAddressIsRefusedBeforeTheEnvelope) {
   Use("normal");
-  message.CC().AddAddress("x@example.com>\r\nRCPT TO:<spy@example.com", "");
+  const char* injected = "x@example.com>\r\nRCPT TO:<spy@example.com";
+  message.CC().AddAddress(injected, "");
   std::string failure = Fails();
   EXPECT_EQ(failure.rfind("message: ", 0), 0u) << failure;
+  EXPECT_EQ(Transcript().find("MAIL FROM"), std::string::npos);
+
+  // The client refuses it itself too, whatever the message's checks let pass.
+  UncheckedMessage unchecked;
+  unchecked.Sender().SetAddress("monitor@example.com");
+  unchecked.Recipients().AddAddress("one@example.com", "");
+  unchecked.BCC().AddAddress(injected, "");
+  smtp->MailMessage = &unchecked;
+  EXPECT_EQ(Fails(), "message: Line break in e-mail address \"x@example.com>\\r\\nRCPT TO:<spy@example.com\"");
   EXPECT_EQ(Transcript().find("MAIL FROM"), std::string::npos);
   EXPECT_EQ(Transcript().find("spy"), std::string::npos);
 }
