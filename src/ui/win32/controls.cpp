@@ -222,7 +222,7 @@ HWND CreatePanel(HWND parent, HWND commandTarget, Bounds b, int id, bool framed)
 
 HWND CreateScrollBox(HWND parent, HWND commandTarget, Bounds b, int id, int contentHeight) {
   HWND w = createContainer(kScrollBoxClass, ScrollBoxProc, parent, commandTarget, b, id,
-                           WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+                           WS_VISIBLE | WS_VSCROLL, WS_EX_CLIENTEDGE);
   RECT client;
   GetClientRect(w, &client);
   SCROLLINFO si{};
