@@ -38,6 +38,7 @@ void SnapshotList::clear() {
   texts_.clear();
   keys_.clear();
   order_.clear();
+  runEnds_.clear();
   sorted_ = 0;
 }
 
@@ -56,26 +57,96 @@ void SnapshotList::add(std::string_view line) {
   order_.push_back(l);
 }
 
+void SnapshotList::endRun() {
+  if (order_.size() > sorted_ && (runEnds_.empty() || runEnds_.back() < order_.size()))
+    runEnds_.push_back(order_.size());
+}
+
+namespace {
+
+std::size_t CommonPrefix(std::string_view a, std::string_view b) {
+  const std::size_t limit = std::min(a.size(), b.size());
+  std::size_t n = 0;
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
+// Up to eight key bytes from offset on, as a number that orders as the bytes do
+// (a shorter rest is padded with zero bytes, which sort first).
+std::uint64_t KeyHead(std::string_view key, std::size_t offset) {
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    head <<= 8;
+    if (offset + i < key.size()) head |= static_cast<unsigned char>(key[offset + i]);
+  }
+  return head;
+}
+
+}  // namespace
+
+// Lines arrive a folder at a time, and the lines of one folder share its path.
+// Each such run is sorted on the key bytes past that common prefix, most of
+// them decided by an eight-byte head held beside the line; the sorted runs are
+// then merged. Last, the text and key buffers are rewritten in list order, so
+// that the comparison that follows reads memory front to back.
 void SnapshotList::settle() const {
   if (sorted_ == order_.size()) return;
-  const auto middle = order_.begin() + static_cast<std::ptrdiff_t>(sorted_);
-  // The paths of one snapshot mostly share a long beginning (the folders'
-  // paths); comparing the new lines from past their common key prefix saves
-  // most of the work of the sort.
-  std::size_t common = keyOf(*middle).size();
-  const std::string_view first = keyOf(*middle);
-  for (auto it = middle + 1; it != order_.end() && common > 0; ++it) {
-    const std::string_view k = keyOf(*it);
-    std::size_t n = 0;
-    const std::size_t limit = std::min(common, k.size());
-    while (n < limit && k[n] == first[n]) ++n;
-    common = n;
+  std::vector<std::size_t> bounds{0};
+  if (sorted_ > 0) bounds.push_back(sorted_);
+  for (const std::size_t end : runEnds_)
+    if (end > bounds.back() && end < order_.size()) bounds.push_back(end);
+  bounds.push_back(order_.size());
+  runEnds_.clear();
+
+  struct Keyed {
+    std::uint64_t head;
+    Line line;
+  };
+  std::vector<Keyed> run;
+  for (std::size_t r = (sorted_ > 0 ? 1 : 0); r + 1 < bounds.size(); ++r) {
+    const auto first = order_.begin() + static_cast<std::ptrdiff_t>(bounds[r]);
+    const auto last = order_.begin() + static_cast<std::ptrdiff_t>(bounds[r + 1]);
+    std::size_t common = keyOf(*first).size();
+    for (auto it = first + 1; it != last && common > 0; ++it)
+      common = std::min(common, CommonPrefix(keyOf(*first), keyOf(*it)));
+    run.clear();
+    for (auto it = first; it != last; ++it) run.push_back({KeyHead(keyOf(*it), common), *it});
+    const std::size_t rest = common + 8;
+    std::sort(run.begin(), run.end(), [&](const Keyed& a, const Keyed& b) {
+      if (a.head != b.head) return a.head < b.head;
+      const std::string_view ka = keyOf(a.line), kb = keyOf(b.line);
+      return ka.substr(std::min(rest, ka.size())) < kb.substr(std::min(rest, kb.size()));
+    });
+    auto out = first;
+    for (const auto& k : run) *out++ = k.line;
   }
-  std::sort(middle, order_.end(), [&](const Line& a, const Line& b) {
-    return keyOf(a).substr(common) < keyOf(b).substr(common);
-  });
-  std::inplace_merge(order_.begin(), middle, order_.end(),
-                     [&](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
+
+  // Merge neighbouring runs pairwise until one is left.
+  const auto byKey = [&](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); };
+  while (bounds.size() > 2) {
+    std::vector<std::size_t> merged{0};
+    for (std::size_t r = 0; r + 1 < bounds.size(); r += 2) {
+      if (r + 2 < bounds.size())
+        std::inplace_merge(order_.begin() + static_cast<std::ptrdiff_t>(bounds[r]),
+                           order_.begin() + static_cast<std::ptrdiff_t>(bounds[r + 1]),
+                           order_.begin() + static_cast<std::ptrdiff_t>(bounds[r + 2]), byKey);
+      merged.push_back(bounds[std::min(r + 2, bounds.size() - 1)]);
+    }
+    bounds.swap(merged);
+  }
+
+  std::string texts, keys;
+  texts.reserve(texts_.size());
+  keys.reserve(keys_.size());
+  for (Line& l : order_) {
+    const std::string_view text = textOf(l), key = keyOf(l);
+    l.text = static_cast<std::uint32_t>(texts.size());
+    texts.append(text);
+    l.key = static_cast<std::uint32_t>(keys.size());
+    keys.append(key);
+  }
+  texts_.swap(texts);
+  keys_.swap(keys);
   sorted_ = order_.size();
 }
 
@@ -146,6 +217,7 @@ void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryL
     line.append(digits, end);
     list.add(line);
   });
+  list.endRun();
 }
 
 void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list,

@@ -34,6 +34,9 @@ class SnapshotList {
   // equal lines are all kept. Insertion is amortised: new lines are sorted and
   // merged in when the list is next read.
   void add(std::string_view line);
+  // Marks the end of a run of related lines (one folder's); it only helps the
+  // ordering along and changes nothing that can be read.
+  void endRun();
 
   std::size_t count() const { return order_.size(); }
   bool empty() const { return order_.empty(); }
@@ -63,9 +66,10 @@ class SnapshotList {
   void settle() const;
 
   const Collation* collation_;
-  std::string texts_;
-  std::string keys_;
+  mutable std::string texts_;
+  mutable std::string keys_;
   mutable std::vector<Line> order_;
+  mutable std::vector<std::size_t> runEnds_;
   mutable std::size_t sorted_ = 0;  // order_[0, sorted_) are in order
 };
 
