@@ -107,6 +107,7 @@ TEST(SnapshotList, InsertionsBetweenReadsStayOrdered) {
       for (int k = 0; k < 3; ++k) path.push_back("abcABC_"[random() % 7]);
       all.push_back(MakeSnapshotLine(path, static_cast<std::int32_t>(random() % 5)));
       list.add(all.back());
+      if (random() % 7 == 0) list.endRun();  // runs of any length, as folders give them
     }
     ASSERT_EQ(list.count(), all.size());
     for (std::size_t i = 1; i < list.count(); ++i)
