@@ -120,6 +120,20 @@ class ParvexE2E : public ::testing::Test {
     return waitUntil([&] { return !visible(window); }, timeout);
   }
 
+  // Starts with auto-start, a 5 s interval and the .bat alarm; gives the main
+  // window once the program monitors from the tray, or nullptr.
+  HWND startMonitoringAutomatically() {
+    putString("Opts", "Nsecs", "5");
+    putString("Opts", "Wav", alarm);
+    putString("Opts", "AutoStart", "1");
+    Process& p = start();
+    HWND main = mainWindow(p);
+    if (main == nullptr || findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout) == nullptr)
+      return nullptr;
+    waitUntil([] { return false; }, 500);  // the start snapshot is taken by now
+    return main;
+  }
+
   // The main window of a fresh start, shown with its configuration screen.
   HWND startShown(Process*& process) {
     process = &start();
@@ -481,14 +495,8 @@ TEST_F(ParvexE2E, ValueOfTheWrongTypeShowsTheErrorAndKeepsTheWindowReachable) {
 
 TEST_F(ParvexE2E, TwentySlotsOnOneFolderReportEachCopyAndNothingElse) {
   for (int slot = 1; slot <= 20; ++slot) putString("Start", ("Dir" + std::to_string(slot)).c_str(), watched);
-  putString("Opts", "Nsecs", "5");
-  putString("Opts", "Wav", alarm);
-  putString("Opts", "AutoStart", "1");
-  Process& p = start();
-  HWND main = mainWindow(p);
+  HWND main = startMonitoringAutomatically();
   ASSERT_NE(main, nullptr);
-  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
-  waitUntil([] { return false; }, 500);
   writeFile(watched + "\\dup.txt", "x");
   ASSERT_TRUE(shownWithin(main, kTickTimeout));
   const auto lines = summaryLines(main);
@@ -502,31 +510,19 @@ TEST_F(ParvexE2E, TwentySlotsOnOneFolderReportEachCopyAndNothingElse) {
 TEST_F(ParvexE2E, SlotNamingAFileIsHarmless) {
   putString("Start", "Dir1", watched + "\\existing.txt");
   putString("Start", "Dir2", watched);
-  putString("Opts", "Nsecs", "5");
-  putString("Opts", "Wav", alarm);
-  putString("Opts", "AutoStart", "1");
-  Process& p = start();
-  HWND main = mainWindow(p);
+  HWND main = startMonitoringAutomatically();
   ASSERT_NE(main, nullptr);
-  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
-  waitUntil([] { return false; }, 500);
   writeFile(watched + "\\beside.txt", "x");
   ASSERT_TRUE(shownWithin(main, kTickTimeout));
-  EXPECT_TRUE(p.running());
+  EXPECT_TRUE(processes.back().running());
   EXPECT_EQ(countLines(summaryLines(main), "Added " + watched + "\\beside.txt"), 1);
 }
 
 TEST_F(ParvexE2E, FolderDeletedWhileMonitoredListsEveryEntryAsDeleted) {
   writeFile(watched + "\\second.txt", "2");
   putString("Start", "Dir1", watched);
-  putString("Opts", "Nsecs", "5");
-  putString("Opts", "Wav", alarm);
-  putString("Opts", "AutoStart", "1");
-  Process& p = start();
-  HWND main = mainWindow(p);
+  HWND main = startMonitoringAutomatically();
   ASSERT_NE(main, nullptr);
-  ASSERT_NE(findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout), nullptr);
-  waitUntil([] { return false; }, 500);
   removeTree(watched);
   ASSERT_FALSE(fileExists(watched));
   ASSERT_TRUE(shownWithin(main, kTickTimeout));
