@@ -23,14 +23,25 @@ std::string_view parseTabs(std::string_view line, int which) {
   return which == 1 ? line.substr(0, tab) : line.substr(tab + 1);
 }
 
-std::string MakeSnapshotLine(std::string_view path, std::int32_t stamp) {
+namespace {
+
+// Appends "<path><TAB><stamp>"; the path may come in two pieces so that a
+// folder's lines are built without joining each name first.
+void AppendSnapshotLine(std::string& out, std::string_view folder, std::string_view name,
+                        std::int32_t stamp) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, stamp).ptr;
+  out.append(folder);
+  out.append(name);
+  out.push_back('\t');
+  out.append(digits, end);
+}
+
+}  // namespace
+
+std::string MakeSnapshotLine(std::string_view path, std::int32_t stamp) {
   std::string line;
-  line.reserve(path.size() + 1 + static_cast<std::size_t>(end - digits));
-  line.append(path);
-  line.push_back('\t');
-  line.append(digits, end);
+  AppendSnapshotLine(line, path, {}, stamp);
   return line;
 }
 
@@ -202,19 +213,12 @@ int SnapshotList::binSearchSortKey(std::string_view sortKey) const {
 
 void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister) {
   if (slotText.empty()) return;
-  const bool needsSeparator = slotText.back() != '\\';
-  std::string line;
-  lister.enumerate(pathPlusName(slotText, "*.*"), [&](std::string_view name, std::int32_t stamp) {
+  const std::string folder = pathPlusName(slotText, "");  // with its one separator
+  std::string line;  // reused: this runs once per entry of every folder at every tick
+  lister.enumerate(folder + "*.*", [&](std::string_view name, std::int32_t stamp) {
     if (name == "." || name == "..") return;
-    // Built in place: this runs once per entry of every folder at every tick.
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, stamp).ptr;
     line.clear();
-    line.append(slotText);
-    if (needsSeparator) line.push_back('\\');
-    line.append(name);
-    line.push_back('\t');
-    line.append(digits, end);
+    AppendSnapshotLine(line, folder, name, stamp);
     list.add(line);
   });
   list.endRun();

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ui/win32/window_class.h"
+
 namespace parvex {
 namespace {
 
@@ -38,13 +40,7 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void RegisterHiddenClass(HINSTANCE instance) {
-  WNDCLASSA existing;
-  if (::GetClassInfoA(instance, kClassName, &existing)) return;
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = HiddenWindowProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
-  ::RegisterClassA(&wc);
+  RegisterWindowClassOnce(instance, kClassName, HiddenWindowProc);
 }
 
 // RAII for one hidden window and its target.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ui/win32/window_class.h"
+
 namespace parvex {
 
 namespace {
@@ -11,12 +13,7 @@ constexpr DWORD kIconDataSize = 88;
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 void registerWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSA cls{};
-  if (GetClassInfoA(instance, TTrayIcon::kWindowClass, &cls)) return;
-  cls.lpfnWndProc = proc;
-  cls.hInstance = instance;
-  cls.lpszClassName = TTrayIcon::kWindowClass;
-  RegisterClassA(&cls);
+  RegisterWindowClassOnce(instance, TTrayIcon::kWindowClass, proc);
 }
 
 }  // namespace

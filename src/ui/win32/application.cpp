@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/exceptions.h"
+#include "ui/win32/window_class.h"
 
 namespace parvex {
 
@@ -26,14 +27,9 @@ TApplication::TApplication(HINSTANCE instance, std::string title)
                                                       ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = ApplicationWindowProc;
-  wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassExA(&wc);
+  RegisterWindowClassOnce(instance_, kWindowClass, ApplicationWindowProc,
+                          {0, LoadIconA(instance_, MAKEINTRESOURCEA(1)),
+                           LoadCursorA(nullptr, IDC_ARROW), nullptr});
   // Zero-sized but with a caption: it only exists to carry the task-bar button.
   window_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,

@@ -2,6 +2,7 @@
 
 #include "ui/spin_value.h"
 #include "ui/string_routines.h"
+#include "ui/win32/window_class.h"
 
 namespace parvex {
 
@@ -103,18 +104,9 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 void registerContainer(const char* name, WNDPROC proc) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(instance, name, &existing)) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
+  RegisterWindowClassOnce(GetModuleHandleA(nullptr), name, proc,
+                          {0, nullptr, LoadCursorA(nullptr, IDC_ARROW),
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 }
 
 HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bounds b, int id,

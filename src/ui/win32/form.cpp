@@ -1,21 +1,13 @@
 #include "ui/win32/form.h"
+#include "ui/win32/window_class.h"
 
 namespace parvex {
 
 void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc) {
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(instance, className, &existing)) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = className;
-  RegisterClassExA(&wc);
+  RegisterWindowClassOnce(instance, className, proc,
+                          {CS_DBLCLKS, LoadIconA(instance, MAKEINTRESOURCEA(1)),
+                           LoadCursorA(nullptr, IDC_ARROW),
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 }
 
 TForm::TForm(TApplication& application, const char* className, const std::string& caption,
