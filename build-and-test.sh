@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds Parvex 2000 natively (with AddressSanitizer and UBSan) and for 32-bit
-# Windows, then runs every test: native unit tests, fuzzers, benchmarks, and the
-# Windows tests and end-to-end tests under Wine on a private Xvfb display.
+# Builds Parvex 2000 natively (with AddressSanitizer and UBSan) and for Windows,
+# then runs every test: native unit tests, fuzzers, benchmarks, and the Windows
+# tests and end-to-end tests under Wine on a private Xvfb display.
+# The 32-bit Windows program is the product and is always built, warnings as
+# errors. The Windows tests run on it where this machine can run 32-bit Wine;
+# elsewhere they run on the same sources built for x86_64 under 64-bit Wine.
 # Installs whatever Debian packages are missing first.
 set -u
 root=$(cd "$(dirname "$0")" && pwd)
@@ -75,31 +78,50 @@ bench_args() {
   esac
 }
 
-win32_tests() {
-  cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-    cmake --build build/win32 -j "$jobs" || return 1
-  parvex_start_xvfb
-  parvex_start_wine "$root"
-  ctest --test-dir build/win32 --output-on-failure
+windows_build() {
+  local arch=$1 dir=$2
+  shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(parvex_toolchain "$arch")" \
+    -DCMAKE_BUILD_TYPE=Release -DPARVEX_WERROR=ON "$@" >/dev/null &&
+    cmake --build "$dir" -j "$jobs"
 }
 
-win32_benchmarks() {
-  local b ok=0
-  for b in build/win32/bench/bench_*.exe; do
+windows_dir() { [ "$1" = i686 ] && echo build/win32 || echo build/win64; }
+
+# The product, tests included, so that 32-bit-only faults cannot creep in even
+# where 32-bit programs cannot run.
+product_build() { windows_build i686 build/win32; }
+
+windows_tests() {
+  local dir
+  dir=$(windows_dir "$PARVEX_WIN_ARCH")
+  windows_build "$PARVEX_WIN_ARCH" "$dir" || return 1
+  parvex_start_xvfb
+  parvex_start_wine
+  ctest --test-dir "$dir" --output-on-failure
+}
+
+windows_benchmarks() {
+  local b ok=0 dir
+  dir=$(windows_dir "$PARVEX_WIN_ARCH")
+  for b in "$dir"/bench/bench_*.exe; do
     [ -f "$b" ] || continue
-    echo "running $(basename "$b") under Wine"
+    echo "running $(basename "$b") ($PARVEX_WIN_ARCH) under Wine"
     scripts/wine-run "$b" $(bench_args "$b" "Z:${root//\//\\}\\build\\bench-tree") || ok=1
   done
   rm -rf build/bench-tree
   return $ok
 }
 
+parvex_choose_windows_build
+echo "Windows tests run on the $PARVEX_WIN_ARCH build: $PARVEX_WIN_REASON."
+
 step "native unit tests (ASan+UBSan)" native_tests
 step "fuzzers" fuzzers
 step "native benchmarks" native_benchmarks
-step "Windows tests under Wine" win32_tests
-step "Windows benchmarks under Wine" win32_benchmarks
+step "Windows product build (i686, warnings as errors)" product_build
+step "Windows tests under Wine ($PARVEX_WIN_ARCH build)" windows_tests
+step "Windows benchmarks under Wine ($PARVEX_WIN_ARCH build)" windows_benchmarks
 
 echo
 [ ${#failures[@]} -gt 0 ] && printf 'failed step: %s\n' "${failures[@]}"

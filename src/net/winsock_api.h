@@ -2,6 +2,7 @@
 // The slice of Winsock 1.1 the socket layer calls, written without OS headers:
 // the types, constants and entry-point signatures exactly as wsock32.dll exports
 // them, so the same portable code runs over the real DLL or a native stand-in.
+#include <cstddef>
 #include <cstdint>
 
 #if defined(_WIN32)
@@ -80,8 +81,8 @@ struct SockAddrIn {
 };
 static_assert(sizeof(SockAddrIn) == 16);
 
-// hostent and servent as 32-bit Winsock lays them out; a lookup writes one at
-// the start of the caller's 1024-byte buffer, its strings and lists after it.
+// hostent and servent as Winsock lays them out; a lookup writes one at the
+// start of the caller's 1024-byte buffer, its strings and lists after it.
 struct HostEnt {
   char* h_name;
   char** h_aliases;
@@ -90,16 +91,34 @@ struct HostEnt {
   char** h_addr_list;
 };
 
+// 64-bit Winsock puts the protocol pointer before the port, so that the pointer
+// keeps its natural alignment; 32-bit Winsock (and the native stand-in) put the
+// port first.
+#if defined(_WIN64)
+struct ServEnt {
+  char* s_name;
+  char** s_aliases;
+  char* s_proto;
+  std::int16_t s_port;
+};
+#else
 struct ServEnt {
   char* s_name;
   char** s_aliases;
   std::int16_t s_port;
   char* s_proto;
 };
+#endif
 
-// The 400-byte WSADATA record of a 32-bit process; nothing reads it.
+// WSADATA: 400 bytes in a 32-bit process, 408 in a 64-bit one (the vendor
+// pointer moves ahead of the texts there). Nothing reads it.
+#if defined(_WIN64)
+inline constexpr std::size_t kWsaDataSize = 408;
+#else
+inline constexpr std::size_t kWsaDataSize = 400;
+#endif
 struct WsaData {
-  alignas(4) unsigned char bytes[400];
+  alignas(sizeof(void*)) unsigned char bytes[kWsaDataSize];
 };
 
 // The notification's lParam: error in the high word, event in the low word.

@@ -217,8 +217,12 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
     const RECT r = rectIn(control(main, c.id), main);
     EXPECT_EQ(r.left, c.expected.left) << c.id;
     EXPECT_EQ(r.top, c.expected.top) << c.id;
-    if (c.expected.right >= 0) EXPECT_EQ(r.right, c.expected.right) << c.id;
-    if (c.expected.bottom >= 0) EXPECT_EQ(r.bottom, c.expected.bottom) << c.id;
+    if (c.expected.right >= 0) {
+      EXPECT_EQ(r.right, c.expected.right) << c.id;
+    }
+    if (c.expected.bottom >= 0) {
+      EXPECT_EQ(r.bottom, c.expected.bottom) << c.id;
+    }
   }
   // Inside the pages, positions are relative to the page or the scroll box.
   struct Nested {
@@ -236,8 +240,12 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
     const RECT r = rectIn(control(main, c.id), control(main, c.parent));
     EXPECT_EQ(r.left, c.left) << c.id;
     EXPECT_EQ(r.top, c.top) << c.id;
-    if (c.width) EXPECT_EQ(r.right - r.left, c.width) << c.id;
-    if (c.height) EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+    if (c.width) {
+      EXPECT_EQ(r.right - r.left, c.width) << c.id;
+    }
+    if (c.height) {
+      EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+    }
   }
   screenshot(main, "folders-page");
 

@@ -1,5 +1,6 @@
 #include "platform/win32/tray_icon.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "ui/win32/window_class.h"
@@ -8,8 +9,13 @@ namespace parvex {
 
 namespace {
 
-// The first shell record layout: every shell version accepts it.
-constexpr DWORD kIconDataSize = 88;
+// The first shell record layout: every shell version accepts it. It ends after
+// a 64-byte tip (later layouts made the tip longer): 88 bytes in a 32-bit
+// process, 104 in a 64-bit one.
+constexpr DWORD kIconDataSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
+#if !defined(_WIN64)
+static_assert(kIconDataSize == 88);
+#endif
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 void registerWindowClass(HINSTANCE instance, WNDPROC proc) {

@@ -42,7 +42,9 @@ TEST(RegistryFileTypes, ReadsTheContentTypeValue) {
 TEST(AnsiCharset, NamesTheProcessCodePage) {
   const std::string name = AnsiCodePageCharset();
   EXPECT_FALSE(name.empty());
-  if (GetACP() == 1252) EXPECT_EQ(name, "windows-1252");
+  if (GetACP() == 1252) {
+    EXPECT_EQ(name, "windows-1252");
+  }
 }
 
 }  // namespace
