@@ -1,0 +1,261 @@
+// The MAPI sender against a recording stand-in for the four Simple MAPI calls.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/mapi_binding.h"
+#include "platform/mapi_send_message.h"
+
+namespace parvex {
+namespace {
+
+using mapi::Ulong;
+
+struct SentMessage {
+  std::string subject, note;
+  Ulong flags = 0;
+  mapi::UiParam window = 0;
+  std::vector<std::pair<Ulong, std::string>> recipients;  // class, name
+  std::vector<std::pair<Ulong, std::string>> files;       // position, path
+};
+
+class RecordingMapi final : public mapi::SimpleMapi {
+ public:
+  bool bound = true;
+  std::map<std::string, Ulong> results;  // "logon", "send", "resolve:<name>"
+  int logons = 0;
+  std::vector<Ulong> logonFlags, resolveFlags;
+  std::vector<std::string> freed;
+  std::vector<SentMessage> sent;
+
+  bool Bound(mapi::Function) override { return bound; }
+  Ulong Logon(mapi::UiParam, char*, char*, Ulong flags, Ulong, mapi::Handle* session) override {
+    ++logons;
+    logonFlags.push_back(flags);
+    if (Ulong r = results["logon"]) return r;
+    *session = 77;
+    return 0;
+  }
+  Ulong SendMail(mapi::Handle session, mapi::UiParam ui, mapi::MapiMessage* m, Ulong flags, Ulong) override {
+    EXPECT_EQ(session, 77u);
+    SentMessage s{m->lpszSubject, m->lpszNoteText, flags, ui, {}, {}};
+    for (Ulong i = 0; i < m->nRecipCount; ++i)
+      s.recipients.emplace_back(m->lpRecips[i].ulRecipClass, m->lpRecips[i].lpszName);
+    for (Ulong i = 0; i < m->nFileCount; ++i) s.files.emplace_back(m->lpFiles[i].nPosition, m->lpFiles[i].lpszPathName);
+    sent.push_back(s);
+    return results["send"];
+  }
+  Ulong FreeBuffer(void* buffer) override {
+    freed.push_back(static_cast<mapi::MapiRecipDesc*>(buffer)->lpszName);
+    return 0;
+  }
+  Ulong ResolveName(mapi::Handle, mapi::UiParam, char* name, Ulong flags, Ulong, mapi::MapiRecipDesc** out) override {
+    resolveFlags.push_back(flags);
+    if (Ulong r = results["resolve:" + std::string(name)]) return r;
+    records_.push_back(std::make_unique<Record>());
+    Record& rec = *records_.back();
+    rec.name = std::string("resolved ") + name;
+    rec.desc.ulRecipClass = 9;  // ignored: the list decides the class
+    rec.desc.lpszName = rec.name.data();
+    *out = &rec.desc;
+    return 0;
+  }
+
+ private:
+  struct Record {
+    mapi::MapiRecipDesc desc{};
+    std::string name;
+  };
+  std::vector<std::unique_ptr<Record>> records_;
+};
+
+class Host final : public MapiSendHost {
+ public:
+  bool waiting = false;
+  mapi::UiParam ApplicationWindow() override { return 0x1234; }
+  void SetWaitCursor(bool wait) override { waiting = wait; }
+  std::string ExpandFileName(const std::string& name) override { return "C:\\work\\" + name; }
+};
+
+struct Memo final : TextLinesSource {
+  std::vector<std::string> lines;
+  std::vector<std::string> Lines() const override { return lines; }
+};
+struct Edit final : TextSource {
+  std::string text;
+  std::string Text() const override { return text; }
+};
+
+class MapiSend : public ::testing::Test {
+ protected:
+  RecordingMapi mapi;
+  Host host;
+  TMapiSendMessage msg{mapi, host};
+
+  std::string errorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const EMapiUserAbort& e) {
+      return "abort: " + e.Message();
+    } catch (const EMapiError& e) {
+      return e.Message();
+    }
+    return "";
+  }
+};
+
+TEST_F(MapiSend, FlagsFollowProfileReviewAndToRecipients) {
+  struct Case {
+    const char* name;
+    std::string profile;
+    bool review;
+    std::vector<std::string> to, cc;
+    Ulong logon, resolve, send;
+  } cases[] = {
+      {"no profile, review", "", true, {"a"}, {}, 0x49, 0x09, 0x09},
+      {"profile, no review", "Work", false, {"a", "b"}, {}, 0x09, 0x01, 0x01},
+      {"no recipients", "", false, {}, {}, 0x49, 0, 0x09},
+      {"only copies", "", false, {}, {"c"}, 0x49, 0x01, 0x09},
+  };
+  for (const Case& c : cases) {
+    RecordingMapi m;
+    TMapiSendMessage s(m, host);
+    s.ProfileName = c.profile;
+    s.Review = c.review;
+    s.SetToRecipients(c.to);
+    s.SetCcRecipients(c.cc);
+    s.Send();
+    ASSERT_EQ(m.logonFlags.size(), 1u) << c.name;
+    EXPECT_EQ(m.logonFlags[0], c.logon) << c.name;
+    for (Ulong f : m.resolveFlags) EXPECT_EQ(f, c.resolve) << c.name;
+    EXPECT_EQ(m.resolveFlags.size(), c.to.size() + c.cc.size()) << c.name;
+    ASSERT_EQ(m.sent.size(), 1u) << c.name;
+    EXPECT_EQ(m.sent[0].flags, c.send) << c.name;
+    EXPECT_EQ(m.sent[0].window, 0x1234u) << c.name;
+    EXPECT_EQ(m.freed.size(), c.to.size() + c.cc.size()) << c.name << ": every resolved record released";
+  }
+}
+
+TEST_F(MapiSend, TextSubjectRecipientsAndAttachmentPositions) {
+  Memo memo;
+  memo.lines = {"abc"};
+  Edit subject;  // empty, and still preferred to Subject
+  msg.SetMessageMemo(&memo);
+  msg.SetSubjectEdit(&subject);
+  msg.Subject = "ignored";
+  msg.SetToRecipients({"to"});
+  msg.SetCcRecipients({"cc"});
+  msg.SetBccRecipients({"bcc"});
+  msg.SetAttachments({"one.txt", "two.txt"});
+  msg.Send();
+  msg.Send();
+  EXPECT_EQ(mapi.logons, 1) << "the open session is reused";
+  ASSERT_EQ(mapi.sent.size(), 2u);
+  const SentMessage& s = mapi.sent[0];
+  EXPECT_EQ(s.note, "abc\r\n  \r\n");
+  EXPECT_EQ(s.subject, "");
+  EXPECT_EQ(s.files, (std::vector<std::pair<Ulong, std::string>>{{6, "C:\\work\\one.txt"}, {5, "C:\\work\\two.txt"}}));
+  EXPECT_EQ(s.recipients, (std::vector<std::pair<Ulong, std::string>>{
+                              {1, "resolved to"}, {2, "resolved cc"}, {3, "resolved bcc"}}));
+  EXPECT_FALSE(host.waiting);
+
+  msg.SetMessageMemo(nullptr);
+  msg.SetSubjectEdit(nullptr);
+  msg.Subject = std::string(300, 's');
+  msg.Send();
+  EXPECT_EQ(mapi.sent[2].subject, std::string(255, 's'));
+  EXPECT_EQ(mapi.sent[2].note, "abc\r\n  \r\n  \r\n") << "without a memo, each send adds a placeholder line";
+}
+
+TEST_F(MapiSend, ResolutionFailureReleasesWhatWasResolvedAndSendsNothing) {
+  mapi.results["resolve:second"] = 14;
+  msg.SetToRecipients({"first", "second", "third"});
+  EXPECT_EQ(errorOf([&] { msg.Send(); }), "MAPI: Unknown Recipient. ErrorCode = 14");
+  EXPECT_EQ(mapi.freed, std::vector<std::string>{"resolved first"});
+  EXPECT_TRUE(mapi.sent.empty());
+  EXPECT_FALSE(host.waiting) << "the hourglass is restored on every exit";
+}
+
+TEST_F(MapiSend, ErrorTextsAndTheSilentAbort) {
+  struct Case {
+    Ulong code;
+    const char* text;
+  } cases[] = {
+      {1, "abort: User Abort"},
+      {2, "MAPI: General Failure. ErrorCode = 2"},
+      {7, "MAPI: . ErrorCode = 7"},
+      {18, "MAPI: Text Too Large. ErrorCode = 18"},
+      {26, "MAPI: Feature Not Supported. ErrorCode = 26"},
+      {27, "MAPI: . ErrorCode = 27"},
+  };
+  for (const Case& c : cases) {
+    mapi.results["send"] = c.code;
+    EXPECT_EQ(errorOf([&] { msg.Send(); }), c.text);
+  }
+  try {
+    RaiseMapiError(3);
+  } catch (const EMapiError& e) {
+    EXPECT_EQ(e.ErrorCode, 3);
+  }
+  mapi.results["send"] = 0;
+  mapi.results["logon"] = 3;
+  TMapiSendMessage fresh(mapi, host);
+  EXPECT_EQ(errorOf([&] { fresh.Send(); }), "MAPI: Login Failure. ErrorCode = 3");
+  EXPECT_EQ(fresh.Session, 0u) << "a failed log-on is tried again next time";
+}
+
+TEST_F(MapiSend, MissingMapiAndOversizedListsAreTold) {
+  mapi.bound = false;
+  EXPECT_EQ(errorOf([&] { msg.Send(); }), kNoMapiMessage) << "visible, not the silent abort";
+  EXPECT_EQ(mapi.logons, 0);
+  EXPECT_FALSE(host.waiting);
+
+  mapi.bound = true;
+  msg.SetToRecipients(std::vector<std::string>(2731, "x"));
+  EXPECT_EQ(errorOf([&] { msg.Send(); }), "MAPI: Too many recipients (2731); at most 2730 can be sent in one message.");
+  EXPECT_TRUE(mapi.sent.empty());
+}
+
+class FakeSystem final : public MapiSystem {
+ public:
+  Version version{5, 1};
+  std::optional<std::string> value;
+  int profile = 0;
+  int loads = 0;
+  Version WindowsVersion() override { return version; }
+  std::optional<std::string> MessagingSubsystemMapiValue() override { return value; }
+  int ProfileMailMapi() override { return profile; }
+  std::uintptr_t LoadLibrary(const char*) override { return ++loads, 5; }
+  void* ProcAddress(std::uintptr_t, const char*) override { return nullptr; }
+  void FreeLibrary(std::uintptr_t) override {}
+};
+
+TEST(MapiPresence, RegistryValueAfterNt351AndProfileBefore) {
+  struct Case {
+    unsigned major, minor;
+    std::optional<std::string> value;
+    int profile;
+    bool present;
+  } cases[] = {
+      {5, 1, std::string("1\0", 2), 0, true},   {5, 1, std::string("1"), 0, false},
+      {5, 1, std::string("0\0", 2), 1, false},  {5, 1, std::nullopt, 1, false},
+      {3, 51, std::nullopt, 1, true},           {3, 51, std::string("1\0", 2), 0, false},
+      {3, 95, std::string("1\0", 2), 0, true},  {4, 0, std::string("10", 2), 0, false},
+  };
+  for (const Case& c : cases) {
+    FakeSystem system;
+    system.version = {c.major, c.minor};
+    system.value = c.value;
+    system.profile = c.profile;
+    EXPECT_EQ(MapiPresent(system), c.present) << c.major << "." << c.minor;
+  }
+  FakeSystem system;
+  system.value = std::string("1\0", 2);
+  MapiBinding binding(system);
+  EXPECT_FALSE(binding.Bound(mapi::Function::Logon));
+  EXPECT_EQ(binding.Logon(0, nullptr, nullptr, 0, 0, nullptr), mapi::kUserAbort) << "a missing function answers 1";
+  EXPECT_EQ(system.loads, 1) << "the library is loaded once per binding";
+}
+
+}  // namespace
+}  // namespace parvex
