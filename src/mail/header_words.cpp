@@ -57,6 +57,24 @@ std::string EncodeHeaderWord(std::string_view text) {
   return ShortString(out);
 }
 
+std::string EncodeEightBitHeaderText(std::string_view text, std::string_view charset) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 128; }))
+    return std::string(text);
+  const std::string head = "=?" + std::string(charset) + "?B?";
+  // An encoded word may not be longer than 75 characters (RFC 2047).
+  const std::size_t room = 75 > head.size() + 2 ? 75 - head.size() - 2 : 4;
+  const std::size_t chunk = std::max<std::size_t>(1, room / 4 * 3);
+  std::string out;
+  for (std::size_t at = 0; at < text.size(); at += chunk) {
+    if (!out.empty()) out += ' ';
+    out += head;
+    const std::string_view part = text.substr(at, chunk);
+    AppendBase64(reinterpret_cast<const unsigned char*>(part.data()), part.size(), out);
+    out += "?=";
+  }
+  return out;
+}
+
 std::string DecodeHeaderWords(std::string_view value) {
   std::string v(value);
   // Each round removes at least the word's four delimiters, so it ends.

@@ -153,13 +153,26 @@ void TmxCustomEncoder::WriteLine(std::string_view text) {
 
 std::string TmxCustomEncoder::HeaderText(std::string_view text) const {
   if (message_.CharSet() == csISO2022jp && message_.Encoding() == meMIME) return EncodeHeaderWord(text);
-  return std::string(text);
+  // Raw 8-bit bytes are not allowed in a header; the text is in the ANSI code page.
+  return EncodeEightBitHeaderText(text, AnsiCodePageCharset());
 }
 
 std::string TmxCustomEncoder::DisplayName(std::string_view name) const {
-  if (name.find('.') != std::string_view::npos && name.find('"') == std::string_view::npos)
-    return HeaderText(Quoted(name));
-  return HeaderText(name);
+  // An encoded word needs no quotes.
+  if (std::string encoded = HeaderText(name); encoded != name) return encoded;
+  if (name.find('.') != std::string_view::npos && name.find('"') == std::string_view::npos) return Quoted(name);
+  // Any other special (a recipient named by its own address, "a@b") would break
+  // the address line unless quoted; a name the user already quoted stays.
+  const bool alreadyQuoted = name.size() >= 2 && name.front() == '"' && name.back() == '"';
+  if (!alreadyQuoted && name.find_first_of("()<>[]:;@\\,\"") != std::string_view::npos) {
+    std::string quoted = "\"";
+    for (char c : name) {
+      if (c == '"' || c == '\\') quoted += '\\';
+      quoted += c;
+    }
+    return quoted + '"';
+  }
+  return std::string(name);
 }
 
 void TmxCustomEncoder::WriteAddressList(std::string_view fieldName, const TmxAddressList& list) {

@@ -6,6 +6,7 @@
 
 #include "mail/ansi_charset.h"
 #include "mail/attachments.h"
+#include "mail/header_words.h"
 #include "mail/mail_message.h"
 #include "mail/message_encoder.h"
 
@@ -200,6 +201,32 @@ TEST(EncoderHeaders, IsoJapaneseNamesAndSubjectAreEncodedWords) {
   EXPECT_EQ(sent[0], "From:     =?ISO-2022-JP?B?GyRC?= <me@host>");
   EXPECT_EQ(sent[1], "To:       plain <y@host>");
   EXPECT_EQ(sent[2], "Subject: =?ISO-2022-JP?B?GyRC?=");
+}
+
+TEST(EncoderHeaders, SpecialsAreQuotedAndEightBitTextBecomesEncodedWords) {
+  TmxMessage m;
+  m.Sender().SetAddress("me@host");
+  m.Sender().SetName("M\xFCller");
+  m.Recipients().AddAddress("root@localhost", "root@localhost");
+  m.Recipients().AddAddress("x@host", "Say \"hi\", \\o/");
+  m.Recipients().AddAddress("y@host", "plain name");
+  m.SetSubject("\xC4nderung " + std::string(60, 'x'));
+  m.Body() = {"b"};
+  const TStrings sent = Encode(m);
+  const std::string charset = AnsiCodePageCharset();
+  EXPECT_EQ(sent[0], "From:     =?" + charset + "?B?TfxsbGVy?= <me@host>");
+  EXPECT_EQ(sent[1], "To:       \"root@localhost\" <root@localhost>,");
+  EXPECT_EQ(sent[2], "          \"Say \\\"hi\\\", \\\\o/\" <x@host>,");
+  EXPECT_EQ(sent[3], "          plain name <y@host>");
+  const std::string subject = sent[4];
+  ASSERT_EQ(subject.rfind("Subject: =?" + charset + "?B?", 0), 0u) << subject;
+  std::size_t words = 0;
+  for (std::size_t at = subject.find("=?"); at != std::string::npos; at = subject.find("=?", at + 2)) {
+    EXPECT_LE(subject.find("?=", at + 2 + charset.size() + 3) + 2 - at, 75u) << "an encoded word is at most 75 long";
+    ++words;
+  }
+  EXPECT_EQ(words, 2u);
+  EXPECT_EQ(DecodeHeaderWords(subject.substr(9)), "\xC4nderung " + std::string(60, 'x'));
 }
 
 TEST(EncoderHeaders, TenThousandRecipients) {
