@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "app/win32/not_yet_available.h"
 #include "app/win32/watcher_controls.h"
 #include "ui/exceptions.h"
 #include "ui/string_routines.h"
@@ -56,8 +57,12 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
       font_("MS Sans Serif", 8),
       summaryFont_("Times New Roman", 10, true),
       captionFont_("Times New Roman", 14, true),
+      mxSMTP1_(socketHost_, application),
+      mapiHost_(application.Handle()),
+      mapiSndMsg_(ProcessMapi(), mapiHost_),
+      mailer_(mxSMTP1_, mxMsg_, mapiSndMsg_, application, mailOrigin_),
       alarmShell_(Handle()),
-      cycle_(*this, *this, mailSender_, lister_, collation_, clock_),
+      cycle_(*this, *this, mailer_, lister_, collation_, clock_),
       folderBrowseDlg1_(Handle()) {
   folderGlyph_ = drawFolderGlyph();
   summaryBrush_ = GetSysColorBrush(COLOR_BTNFACE);
@@ -70,6 +75,7 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
   createBottomRow();
   createSummaryPanel();
 
+  setUpMailComponents();
   folderBrowseDlg1_.SetTitle("Directories to monitor");
   folderBrowseDlg1_.SetOptions(bfDirectoriesOnly);
   folderBrowseDlg1_.SetEnableOKButton(false);
@@ -91,6 +97,20 @@ TfrmWatcher::~TfrmWatcher() {
   trayIcon1_.reset();
   if (popupMenu1_) DestroyMenu(popupMenu1_);
   if (folderGlyph_) DeleteObject(folderGlyph_);
+}
+
+void TfrmWatcher::setUpMailComponents() {
+  mxSMTP1_.MailMessage = &mxMsg_;
+  mxSMTP1_.DefaultPort = 25;
+  mxSMTP1_.SetWinsockLoaded(true);
+  mxMsg_.SetContentType("text/plain");
+  mxMsg_.SetSubject("PARVEX 2000 directory change!");
+  mxMsg_.SetReturnReceipt(false);
+  // Encoding a long summary gives the window its turns too.
+  mxMsg_.SetMessagePump(&Application());
+  mapiSndMsg_.SetMessageMemo(&summaryLines_);
+  mapiSndMsg_.SetSubjectEdit(&subjectText_);
+  mapiSndMsg_.Review = false;
 }
 
 void TfrmWatcher::createTray() {

@@ -6,16 +6,23 @@
 #include <memory>
 #include <string>
 
+#include "app/change_mailer.h"
 #include "app/folder_slots.h"
 #include "app/monitor_cycle.h"
 #include "app/settings.h"
 #include "app/win32/find_file_lister.h"
 #include "app/win32/locale_collation.h"
-#include "app/win32/not_yet_available.h"
 #include "app/win32/shell_alarm.h"
+#include "app/win32/win32_mail_origin.h"
+#include "mail/mail_message.h"
+#include "net/mxsmtp.h"
+#include "net/win32/win32_socket_host.h"
+#include "platform/mapi_send_message.h"
+#include "platform/win32/win32_mapi.h"
 #include "platform/win32/folder_browse_dlg.h"
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/tray_icon.h"
+#include "ui/string_routines.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
 #include "ui/win32/win32_user_clock.h"
@@ -118,12 +125,39 @@ class TfrmWatcher final : public TForm,
   HWND panel1_ = nullptr, meSummary_ = nullptr, btPrint_ = nullptr, btAppend_ = nullptr;
   HBRUSH summaryBrush_ = nullptr;
 
+  // The summary memo and the subject field as the MAPI sender reads them at send time.
+  class MemoLines final : public TextLinesSource {
+   public:
+    explicit MemoLines(const HWND& memo) : memo_(memo) {}
+    std::vector<std::string> Lines() const override { return SplitLines(GetText(memo_)); }
+
+   private:
+    const HWND& memo_;
+  };
+  class EditText final : public TextSource {
+   public:
+    explicit EditText(const HWND& edit) : edit_(edit) {}
+    std::string Text() const override { return GetText(edit_); }
+
+   private:
+    const HWND& edit_;
+  };
+  void setUpMailComponents();
+
   FindFileLister lister_;
   UserLocaleCollation collation_;
   Win32UserClock clock_;
-  NotYetAvailableMailSender mailSender_;
+  MemoLines summaryLines_{meSummary_};
+  EditText subjectText_{edSubject_};
+  Win32SocketHost socketHost_;
+  TmxMessage mxMsg_;
+  TmxSMTP mxSMTP1_;
+  Win32MapiSendHost mapiHost_;
+  TMapiSendMessage mapiSndMsg_;
+  Win32MailOrigin mailOrigin_;
+  ChangeMailer mailer_;
   ShellAlarm alarmShell_;
-  MonitorCycle cycle_;
+  MonitorCycle cycle_;  // after everything it is given
   TFolderBrowseDlg folderBrowseDlg1_;
   std::unique_ptr<TTrayIcon> trayIcon1_;
 };

@@ -1,0 +1,39 @@
+#include "app/change_mailer.h"
+
+namespace parvex {
+
+void ChangeMailer::send(const MailRequest& request) {
+  if (request.useMapi) {
+    // Subject and text come from the linked subject field and summary memo.
+    mapi_.ToRecipients().clear();
+    for (const std::string& line : request.recipients) mapi_.ToRecipients().push_back(line);
+    mapi_.Send();
+    return;
+  }
+  sendBySmtp(request);
+}
+
+void ChangeMailer::sendBySmtp(const MailRequest& request) {
+  message_.Recipients().Clear();
+  for (const std::string& line : request.recipients) message_.Recipients().AddAddress(line, line);
+  message_.SetSubject(request.subject);
+  message_.SetBody(request.body);
+  smtp_.Server = request.server;
+  message_.Sender().SetAddress(request.senderAddress);
+  message_.Sender().SetName(request.senderName);
+  stampOrigin();
+  pump_.processMessages();
+  smtp_.SendMail();
+}
+
+void ChangeMailer::stampOrigin() {
+  TmxHeaders& headers = message_.Headers();
+  // Replaced at every send, so a retried send carries its own date and id.
+  for (const char* field : {"Date", "Message-ID"})
+    while (!headers.GetFieldValue(field).empty()) headers.RemoveField(field);
+  const MailOrigin::Moment now = origin_.Now();
+  headers.Add("Date: " + RfcDate(now.local, now.utcOffsetMinutes));
+  headers.Add("Message-ID: " + MakeMessageId(now.unixSeconds, origin_.ProcessId(), ++sent_, origin_.HostName()));
+}
+
+}  // namespace parvex

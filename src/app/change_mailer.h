@@ -1,0 +1,33 @@
+#pragma once
+// Mails one change summary by the transport the user chose: through the mail
+// client (Simple MAPI) or straight to an SMTP server. The window owns the
+// components; this fills them in the order the send needs.
+#include "app/mail_origin.h"
+#include "app/monitor_cycle.h"
+#include "mail/mail_message.h"
+#include "net/mxsmtp.h"
+#include "platform/mapi_send_message.h"
+#include "ui/message_pump.h"
+
+namespace parvex {
+
+class ChangeMailer final : public MailSender {
+ public:
+  ChangeMailer(TmxSMTP& smtp, TmxMessage& message, TMapiSendMessage& mapi, MessagePump& pump, MailOrigin& origin)
+      : smtp_(smtp), message_(message), mapi_(mapi), pump_(pump), origin_(origin) {}
+
+  void send(const MailRequest& request) override;
+
+ private:
+  void sendBySmtp(const MailRequest& request);
+  void stampOrigin();
+
+  TmxSMTP& smtp_;
+  TmxMessage& message_;
+  TMapiSendMessage& mapi_;
+  MessagePump& pump_;
+  MailOrigin& origin_;
+  unsigned sent_ = 0;
+};
+
+}  // namespace parvex

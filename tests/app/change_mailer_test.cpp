@@ -1,0 +1,141 @@
+// The mailer fills the components in the order a send needs, and a summary mailed
+// by SMTP reaches a real server complete, with its origination fields.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "app/change_mailer.h"
+#include "net/test_servers.h"
+
+namespace parvex {
+namespace {
+
+class CountingPump final : public MessagePump {
+ public:
+  int turns = 0;
+  void processMessages() override { ++turns; }
+};
+
+class FixedOrigin final : public MailOrigin {
+ public:
+  Moment Now() override { return {{2026, 12, 8, 5, 48, 4}, 60, 1796708884}; }
+  unsigned ProcessId() override { return 4242; }
+  std::string HostName() override { return "watcher.example"; }
+};
+
+class SilentMapi final : public mapi::SimpleMapi {
+ public:
+  std::vector<std::string> resolved;
+  int sends = 0;
+  bool Bound(mapi::Function) override { return true; }
+  mapi::Ulong Logon(mapi::UiParam, char*, char*, mapi::Ulong, mapi::Ulong, mapi::Handle* s) override {
+    *s = 1;
+    return 0;
+  }
+  mapi::Ulong SendMail(mapi::Handle, mapi::UiParam, mapi::MapiMessage*, mapi::Ulong, mapi::Ulong) override {
+    ++sends;
+    return 0;
+  }
+  mapi::Ulong FreeBuffer(void*) override { return 0; }
+  mapi::Ulong ResolveName(mapi::Handle, mapi::UiParam, char* name, mapi::Ulong, mapi::Ulong,
+                          mapi::MapiRecipDesc** out) override {
+    resolved.emplace_back(name);
+    *out = &record_;
+    return 0;
+  }
+
+ private:
+  mapi::MapiRecipDesc record_{};
+};
+
+class NoHost final : public MapiSendHost {
+ public:
+  mapi::UiParam ApplicationWindow() override { return 0; }
+  void SetWaitCursor(bool) override {}
+  std::string ExpandFileName(const std::string& name) override { return name; }
+};
+
+std::string WaitForMessage(int n) {
+  for (int i = 0; i < 200; ++i) {
+    std::string stored = test::SinkMessage(n);
+    if (!stored.empty()) return stored;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return {};
+}
+
+struct Components {
+  CountingPump pump;
+  FixedOrigin origin;
+  SilentMapi mapiCalls;
+  NoHost host;
+  TmxSMTP smtp{test::Host(), test::Pump()};
+  TmxMessage message;
+  TMapiSendMessage mapi{mapiCalls, host};
+  ChangeMailer mailer{smtp, message, mapi, pump, origin};
+  Components() {
+    smtp.MailMessage = &message;
+    smtp.DefaultPort = 25;
+    smtp.SetWinsockLoaded(true);
+    smtp.SetTimeOut(10);
+  }
+};
+
+TEST(ChangeMailer, MapiGetsEveryRecipientLineInOrder) {
+  Components c;
+  c.mapi.SetToRecipients({"stale"});
+  MailRequest r;
+  r.useMapi = true;
+  r.recipients = {"a@example.com", "", "b@example.com"};
+  c.mailer.send(r);
+  EXPECT_EQ(c.mapiCalls.resolved, (std::vector<std::string>{"a@example.com", "", "b@example.com"}));
+  EXPECT_EQ(c.mapiCalls.sends, 1);
+}
+
+TEST(ChangeMailer, OriginationFieldsAreStampedAndReplacedAtEachSend) {
+  EXPECT_EQ(RfcDate({2026, 12, 8, 5, 48, 4}, 60), "Tue, 08 Dec 2026 05:48:04 +0100");
+  EXPECT_EQ(RfcDate({2024, 2, 29, 23, 0, 9}, -330), "Thu, 29 Feb 2024 23:00:09 -0530");
+  EXPECT_EQ(MakeMessageId(17, 3, 2, "bad host"), "<17.3.2@localhost>");
+}
+
+TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {
+  REQUIRE_SERVERS();
+  Components c;
+  MailRequest r;
+  r.useMapi = false;
+  r.recipients = {"root@localhost", "second@example.com"};
+  r.subject = "PARVEX 2000 directory change!";
+  r.server = "127.0.0.1:" + std::to_string(test::SinkPort());
+  r.senderName = "Parvex Monitor";
+  r.senderAddress = "monitor@example.com";
+  r.body = {"Date/Time 08/12/2026 05:48:04", " ", "Added C:\\Data\\new.txt", "Deleted C:\\Data\\old.txt"};
+  const int before = test::SinkMessageCount();
+  c.mailer.send(r);
+  c.mailer.send(r);
+  EXPECT_GE(c.pump.turns, 2) << "pending window messages get one turn before each send";
+
+  for (int n : {before + 1, before + 2}) {
+    const std::string stored = WaitForMessage(n);
+    EXPECT_NE(stored.find("To:       \"root@localhost\" <root@localhost>,\r\n"
+                          "          \"second@example.com\" <second@example.com>\r\n"),
+              std::string::npos)
+        << stored;
+    EXPECT_NE(stored.find("From:     Parvex Monitor <monitor@example.com>\r\n"), std::string::npos);
+    EXPECT_NE(stored.find("\r\nDate: Tue, 08 Dec 2026 05:48:04 +0100\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\r\nMessage-ID: <1796708884.4242." + std::to_string(n - before) + "@watcher.example>\r\n"),
+              std::string::npos)
+        << stored;
+    EXPECT_NE(stored.find("\r\n\r\nDate/Time 08/12/2026 05:48:04\r\n \r\nAdded C:\\Data\\new.txt\r\n"
+                          "Deleted C:\\Data\\old.txt\r\n"),
+              std::string::npos)
+        << stored;
+    EXPECT_EQ(std::regex_search(stored, std::regex("\r\nDate: .*\r\nDate: ")), false) << "one Date line only";
+  }
+  EXPECT_EQ(test::SinkEnvelope(before + 1),
+            "MAIL FROM:monitor@example.com\nRCPT TO:root@localhost\nRCPT TO:second@example.com\n");
+}
+
+}  // namespace
+}  // namespace parvex
