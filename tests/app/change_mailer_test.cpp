@@ -137,5 +137,49 @@ TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {
             "MAIL FROM:monitor@example.com\nRCPT TO:root@localhost\nRCPT TO:second@example.com\n");
 }
 
+TEST(LiveChangeMailer, BadFieldsEndInAClearErrorOrAreCut) {
+  REQUIRE_SERVERS();
+  const std::string sink = "127.0.0.1:" + std::to_string(test::SinkPort());
+  struct Case {
+    const char* name;
+    std::string server, recipient, subject;
+    const char* error;  // "" when the send goes through
+  } cases[] = {
+      {"blank server", "   ", "a@example.com", "s", "Host not found"},
+      // Falls back to the smtp service's port, where nothing answers.
+      {"port out of range", "127.0.0.1:99999", "a@example.com", "s", "*"},
+      {"long recipient", sink, std::string(290, 'r') + "@example.com", "s", ""},
+      {"long subject", sink, "a@example.com", std::string(300, 's'), ""},
+  };
+  for (const Case& c : cases) {
+    Components comp;
+    comp.smtp.SetTimeOut(3);
+    MailRequest r;
+    r.useMapi = false;
+    r.recipients = {c.recipient};
+    r.subject = c.subject;
+    r.server = c.server;
+    r.senderAddress = "monitor@example.com";
+    r.body = {"Added x"};
+    const int before = test::SinkMessageCount();
+    std::string error;
+    try {
+      comp.mailer.send(r);
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+    if (std::string(c.error).empty()) {
+      EXPECT_EQ(error, "") << c.name;
+      const std::string stored = WaitForMessage(before + 1);
+      EXPECT_NE(stored.find("Subject: " + std::string(c.subject).substr(0, 255) + "\r\n"), std::string::npos) << c.name;
+    } else if (std::string(c.error) == "*") {
+      EXPECT_NE(error, "") << c.name;
+    } else {
+      EXPECT_EQ(error, c.error) << c.name;
+    }
+    EXPECT_EQ(test::SinkMessageCount(), before + (error.empty() ? 1 : 0)) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace parvex

@@ -14,9 +14,9 @@ stop() {
   rm -rf "$dir"
 }
 trap stop EXIT
-"$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 300 &
+"$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 1200 &
 pids+=($!)
-"$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 300 &
+"$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 &
 pids+=($!)
 for _ in $(seq 150); do
   [ -f "$dir/ports" ] && [ -f "$dir/sink.port" ] && break

@@ -225,9 +225,9 @@ class FakeSystem final : public MapiSystem {
   Version WindowsVersion() override { return version; }
   std::optional<std::string> MessagingSubsystemMapiValue() override { return value; }
   int ProfileMailMapi() override { return profile; }
-  std::uintptr_t LoadLibrary(const char*) override { return ++loads, 5; }
-  void* ProcAddress(std::uintptr_t, const char*) override { return nullptr; }
-  void FreeLibrary(std::uintptr_t) override {}
+  std::uintptr_t LoadModule(const char*) override { return ++loads, 5; }
+  void* FindProc(std::uintptr_t, const char*) override { return nullptr; }
+  void ReleaseModule(std::uintptr_t) override {}
 };
 
 TEST(MapiPresence, RegistryValueAfterNt351AndProfileBefore) {

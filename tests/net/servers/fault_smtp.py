@@ -74,7 +74,7 @@ class Session:
             pass
 
     def dialogue(self, greeting=("220 fault ready",), helo=None, bare_helo=None, rcpt=None, data=None,
-                 quit_replies=("221 bye",)):
+                 quit_replies=("221 bye",), data_delay=0):
         """A plain session; the arguments replace the usual replies."""
         self.reply(*greeting)
         while True:
@@ -97,6 +97,7 @@ class Session:
                 self.reply("354 go ahead")
                 if self.read_data() is None:
                     return
+                time.sleep(data_delay)
                 self.reply("250 queued")
             elif verb == "QUIT":
                 index = min(self.quits, len(quit_replies) - 1)
@@ -130,6 +131,8 @@ SCENARIOS = {
     "reset": lambda s: (s.send("220-partial\r\n220 hal"), time.sleep(0.2), s.reset()),
     "silence": lambda s: s.hold(30),
     "quit_fail": lambda s: s.dialogue(quit_replies=("500 not now", "221 bye")),
+    # Takes 8 seconds over the message, longer than the shortest scan interval.
+    "slow_data": lambda s: s.dialogue(data_delay=8),
 }
 
 BARE_LF = {"odd_endings"}

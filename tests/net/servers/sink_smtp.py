@@ -2,8 +2,9 @@
 """A real SMTP server (aiosmtpd) on a free loopback port that stores what it
 receives: "<dir>/sink.port" holds the port once it listens; each message's
 content (bytes, after the server removed the dot stuffing) goes to
-"<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env". Ends by itself after
---time-limit seconds.
+"<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env". While "<dir>/sink.pause"
+exists the server stops listening (connections are refused) and afterwards
+listens again on the same port. Ends by itself after --time-limit seconds.
 """
 import argparse
 import asyncio
@@ -34,8 +35,12 @@ class Store:
 async def run(args):
     loop = asyncio.get_running_loop()
     store = Store(args.dir)
-    server = await loop.create_server(lambda: SMTP(store, data_size_limit=64 * 1024 * 1024),
-                                      "127.0.0.1", 0)
+
+    def listen(port):
+        return loop.create_server(lambda: SMTP(store, data_size_limit=64 * 1024 * 1024),
+                                  "127.0.0.1", port, reuse_address=True)
+
+    server = await listen(0)
     port = server.sockets[0].getsockname()[1]
     temp = os.path.join(args.dir, "sink.port.tmp")
     with open(temp, "w") as f:
@@ -45,9 +50,18 @@ async def run(args):
     parent = None if args.keep_without_parent else os.getppid()
     deadline = loop.time() + args.time_limit
     stop = os.path.join(args.dir, "stop")
+    pause = os.path.join(args.dir, "sink.pause")
     while loop.time() < deadline and (parent is None or os.getppid() == parent) and not os.path.exists(stop):
-        await asyncio.sleep(0.25)
-    server.close()
+        paused = os.path.exists(pause)
+        if paused and server is not None:
+            server.close()
+            await server.wait_closed()
+            server = None
+        elif not paused and server is None:
+            server = await listen(port)
+        await asyncio.sleep(0.1)
+    if server is not None:
+        server.close()
     with open(os.path.join(args.dir, "stopped"), "w") as f:
         f.write("stopped\n")
 

@@ -1,0 +1,187 @@
+#pragma once
+// The fixture of the end-to-end tests: a fresh settings key and work folder per
+// test, the program started and found, screenshots, and small file helpers.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/win32/watcher_controls.h"
+#include "driver.h"
+#include "e2e_context.h"
+#include "screenshot.h"
+#include "settings_registry.h"
+
+namespace e2e {
+
+using namespace parvex::watcher;
+
+constexpr DWORD kStartTimeout = 15000;
+constexpr DWORD kStepTimeout = 5000;
+// One 5-second interval plus the time Wine needs to scan and draw.
+constexpr DWORD kTickTimeout = 9000;
+
+inline std::string lower(std::string text) {
+  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+inline std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+inline int countLines(const std::vector<std::string>& lines, const std::string& line) {
+  int n = 0;
+  for (const auto& l : lines) n += l == line;
+  return n;
+}
+
+inline bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+inline void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        removeTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+inline HWND notificationArea() { return FindWindowA("__winex11_standalone_tray", nullptr); }
+
+class ParvexE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clearSettings();
+    // On the system drive rather than in the temporary folder, which Wine's folder
+    // picker cannot walk down to.
+    static int serial = 0;
+    work = std::string("C:\\parvex_e2e_") + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+    removeTree(work);
+    CreateDirectoryA(work.c_str(), nullptr);
+    watched = work + "\\watched";
+    CreateDirectoryA(watched.c_str(), nullptr);
+    writeFile(watched + "\\existing.txt", "old");
+    marker = work + "\\alarm-played.txt";
+    alarm = work + "\\alarm.bat";
+    writeFile(alarm, "@echo off\r\necho played> \"" + marker + "\"\r\n");
+  }
+
+  void TearDown() override {
+    for (auto& p : processes) p.kill();
+    processes.clear();
+    removeTree(work);
+    clearSettings();
+  }
+
+  // Starts parvex.exe; the process is ended at the end of the test at the latest.
+  Process& start() {
+    const std::string& exe = context().parvexExe;
+    processes.emplace_back(exe, exe.substr(0, exe.find_last_of('\\')));
+    EXPECT_TRUE(processes.back().started()) << "cannot start " << exe;
+    return processes.back();
+  }
+
+  static HWND mainWindow(const Process& p, DWORD timeout = kStartTimeout) {
+    return findTopLevel(p.pid(), kMainWindowClass, timeout);
+  }
+  static bool shownWithin(HWND window, DWORD timeout) {
+    return waitUntil([&] { return visible(window); }, timeout);
+  }
+  static bool hiddenWithin(HWND window, DWORD timeout) {
+    return waitUntil([&] { return !visible(window); }, timeout);
+  }
+
+  // Starts with auto-start, a 5 s interval and the .bat alarm; gives the main
+  // window once the program monitors from the tray, or nullptr.
+  HWND startMonitoringAutomatically() {
+    putString("Opts", "Nsecs", "5");
+    putString("Opts", "Wav", alarm);
+    putString("Opts", "AutoStart", "1");
+    Process& p = start();
+    HWND main = mainWindow(p);
+    if (main == nullptr || findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout) == nullptr)
+      return nullptr;
+    waitUntil([] { return false; }, 500);  // the start snapshot is taken by now
+    return main;
+  }
+
+  // The main window of a fresh start, shown with its configuration screen.
+  HWND startShown(Process*& process) {
+    process = &start();
+    HWND main = mainWindow(*process);
+    EXPECT_NE(main, nullptr) << "no main window";
+    EXPECT_TRUE(shownWithin(main, kStartTimeout)) << "main window never shown";
+    return main;
+  }
+
+  HWND control(HWND main, int id) {
+    HWND c = findControl(main, id);
+    EXPECT_NE(c, nullptr) << "no control " << id;
+    return c;
+  }
+
+  void screenshot(HWND window, const std::string& name) {
+    if (context().screenshotDir.empty()) return;
+    SetForegroundWindow(window);
+    BringWindowToTop(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    waitUntil([] { return false; }, 400);  // let the other process paint
+    const Image image = captureWindow(window);
+    EXPECT_TRUE(writePng(context().screenshotDir + "\\" + name + ".png", image)) << name;
+  }
+
+  void setSlot(HWND main, int slot, const std::string& value) { setText(control(main, kEdFirst + slot - 1), value); }
+
+  // Activates with the given folder and a 5-second interval and waits until the
+  // window has gone to the tray.
+  HWND activateWatching(const Process& p, HWND main) {
+    setSlot(main, 1, watched);
+    setText(control(main, kNSecs), "5");
+    setText(control(main, kEdWave), alarm);
+    click(control(main, kBtActivate));
+    EXPECT_TRUE(hiddenWithin(main, kStepTimeout)) << "window not hidden after activation";
+    HWND tray = findTopLevel(p.pid(), "TTrayIconWindow", kStepTimeout);
+    EXPECT_NE(tray, nullptr);
+    // Without a desktop tray, Wine shows the notification area as a window of its
+    // own while it holds icons.
+    HWND area = notificationArea();
+    EXPECT_TRUE(waitUntil([&] { return visible(area); }, kStepTimeout)) << "no icon in the notification area";
+    return tray;
+  }
+
+  std::vector<std::string> summaryLines(HWND main) { return linesOf(text(control(main, kMeSummary))); }
+
+  std::deque<Process> processes;  // stable references while more are started
+  std::string work, watched, marker, alarm;
+};
+
+}  // namespace e2e

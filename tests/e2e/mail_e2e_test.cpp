@@ -1,0 +1,118 @@
+// The real program in e-mail mode: each change is mailed once to a real SMTP
+// server on loopback, failures are shown and retried, and a slow server neither
+// freezes the window nor gets a second send from overlapping ticks.
+#include "e2e_fixture.h"
+#include "net/test_servers.h"
+
+namespace e2e {
+namespace {
+
+namespace test = parvex::test;
+
+class ParvexMailE2E : public ParvexE2E {
+ protected:
+  void SetUp() override {
+    ParvexE2E::SetUp();
+    if (test::ServerDir().empty()) GTEST_SKIP() << "no test servers";
+  }
+
+  // SMTP mode on the watched folder, to the given server, two recipients.
+  HWND startMailing(const std::string& server, const std::vector<std::string>& recipients) {
+    putString("Start", "Dir1", watched);
+    putString("Opts", "SoundAlarm", "0");
+    putString("Opts", "MAPI", "0");
+    putString("Opts", "Server", server);
+    putString("Opts", "Sender", "Parvex Monitor");
+    putString("Opts", "SendEmail", "monitor@example.com");
+    putString("Opts", "Subject", "Folder changed");
+    putString("Opts", "NumRecip", std::to_string(recipients.size()));
+    for (std::size_t i = 0; i < recipients.size(); ++i)
+      putString("Opts", ("Recip" + std::to_string(i)).c_str(), recipients[i]);
+    return startMonitoringAutomatically();
+  }
+
+  static std::string sink() { return "127.0.0.1:" + std::to_string(test::SinkPort()); }
+  static bool messageArrives(int n, DWORD timeout) {
+    return waitUntil([n] { return !test::SinkMessage(n).empty(); }, timeout);
+  }
+  static void setSinkPaused(bool paused) {
+    const std::string flag = test::ServerDir() + "\\sink.pause";
+    if (paused) {
+      writeFile(flag, "paused");
+    } else {
+      DeleteFileA(flag.c_str());
+    }
+    waitUntil([] { return false; }, 500);  // the server looks every 100 ms
+  }
+};
+
+TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
+  HWND main = startMailing(sink(), {"root@localhost", "ops@example.com"});
+  ASSERT_NE(main, nullptr);
+  const int before = test::SinkMessageCount();
+  writeFile(watched + "\\new.txt", "new");
+  ASSERT_TRUE(messageArrives(before + 1, kTickTimeout)) << "no message within one interval";
+  const std::string stored = test::SinkMessage(before + 1);
+  for (const std::string& part :
+       {std::string("From:     Parvex Monitor <monitor@example.com>\r\n"),
+        std::string("To:       \"root@localhost\" <root@localhost>,\r\n"
+                    "          \"ops@example.com\" <ops@example.com>\r\n"),
+        std::string("Subject: Folder changed\r\n"), std::string("\r\nDate: "), std::string("\r\nMessage-ID: <"),
+        std::string("Content-Type: text/plain"), std::string("\r\n \r\nAdded " + watched + "\\new.txt\r\n")})
+    EXPECT_NE(stored.find(part), std::string::npos) << part << "\n--- in ---\n" << stored;
+  EXPECT_EQ(test::SinkEnvelope(before + 1),
+            "MAIL FROM:monitor@example.com\nRCPT TO:root@localhost\nRCPT TO:ops@example.com\n");
+  EXPECT_FALSE(visible(main)) << "e-mail mode stays in the tray";
+
+  EXPECT_FALSE(messageArrives(before + 2, 7000)) << "a tick without a change mailed again";
+
+  setSinkPaused(true);
+  writeFile(watched + "\\second.txt", "2");
+  const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout);
+  ASSERT_NE(box.window, nullptr) << "a failed send must be shown";
+  EXPECT_EQ(box.caption, kProgramTitle);
+  EXPECT_FALSE(box.text.empty());
+  setSinkPaused(false);
+  dismiss(box.window);
+  ASSERT_TRUE(messageArrives(before + 2, kTickTimeout + 5000)) << "the kept change was not sent again";
+  EXPECT_NE(test::SinkMessage(before + 2).find("Added " + watched + "\\second.txt\r\n"), std::string::npos);
+  EXPECT_FALSE(messageArrives(before + 3, 7000)) << "the change was mailed twice";
+  EXPECT_TRUE(processes.back().running());
+}
+
+TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
+  HWND main = startMailing("127.0.0.1:" + std::to_string(test::FaultPort("slow_data")), {"ops@example.com"});
+  ASSERT_NE(main, nullptr);
+  const int before = test::FaultConnections("slow_data");
+  writeFile(watched + "\\new.txt", "new");
+  ASSERT_TRUE(waitUntil([&] { return test::FaultTranscript("slow_data").find("D: ") != std::string::npos &&
+                                     test::FaultConnections("slow_data") == before + 1; },
+                        kTickTimeout))
+      << "the message did not reach the server";
+  // The server holds its reply for 8 s; meanwhile the window answers at once.
+  for (int i = 0; i < 3; ++i) {
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result), 0)
+        << "the window did not answer during the send";
+    waitUntil([] { return false; }, 1500);
+  }
+  waitUntil([] { return false; }, 9000);  // the send ends, and one more tick passes
+  EXPECT_EQ(test::FaultConnections("slow_data"), before + 1) << "overlapping ticks sent again";
+  EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+}
+
+TEST_F(ParvexMailE2E, NoRecipientsIsToldAndTheProgramCarriesOn) {
+  HWND main = startMailing(sink(), {});
+  ASSERT_NE(main, nullptr);
+  const int before = test::SinkMessageCount();
+  writeFile(watched + "\\new.txt", "new");
+  const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout);
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_NE(box.text.find("At least one Recipient, CC or BCC must be entered"), std::string::npos) << box.text;
+  dismiss(box.window);
+  EXPECT_TRUE(processes.back().running());
+  EXPECT_EQ(test::SinkMessageCount(), before);
+}
+
+}  // namespace
+}  // namespace e2e
