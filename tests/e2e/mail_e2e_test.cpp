@@ -27,7 +27,7 @@ class ParvexMailE2E : public ParvexE2E {
     putString("Opts", "Subject", "Folder changed");
     putString("Opts", "NumRecip", std::to_string(recipients.size()));
     for (std::size_t i = 0; i < recipients.size(); ++i)
-      putString("Opts", ("Recip" + std::to_string(i)).c_str(), recipients[i]);
+      putString("Opts", ("Recip" + std::to_string(i + 1)).c_str(), recipients[i]);
     return startMonitoringAutomatically();
   }
 
@@ -66,9 +66,10 @@ TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
 
   EXPECT_FALSE(messageArrives(before + 2, 7000)) << "a tick without a change mailed again";
 
+  // A refused connection is noticed at the socket layer's 60-second time-out.
   setSinkPaused(true);
   writeFile(watched + "\\second.txt", "2");
-  const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout);
+  const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout + 65000);
   ASSERT_NE(box.window, nullptr) << "a failed send must be shown";
   EXPECT_EQ(box.caption, kProgramTitle);
   EXPECT_FALSE(box.text.empty());
