@@ -1,0 +1,123 @@
+// The MAPI sender against a recording MAPI32.DLL loaded for real: the calls cross
+// the DLL boundary with the platform's calling convention and record layouts.
+// Runs only where the recorder is loaded instead of Wine's own MAPI (the
+// platform_tests_mapi test sets WINEDLLOVERRIDES=mapi32=n and PARVEX_MAPI_RECORDER).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32/win32_mapi.h"
+
+namespace parvex {
+namespace {
+
+constexpr const char* kSubsystemKey = "SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
+
+void setPresence(const char* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSubsystemKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "MAPI", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(strlen(value) + 1));
+  RegCloseKey(key);
+}
+
+class MapiRecorder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!GetEnvironmentVariableA("PARVEX_MAPI_RECORDER", nullptr, 0)) GTEST_SKIP() << "recorder not loaded";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    log = std::string(temp) + "parvex-mapi-" + std::to_string(GetCurrentProcessId()) + ".log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("PARVEX_MAPI_LOG", log.c_str());
+    SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", "");
+    setPresence("1");
+  }
+  void TearDown() override { DeleteFileA(log.c_str()); }
+
+  std::vector<std::string> calls() {
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  std::string errorOf(TMapiSendMessage& m) {
+    try {
+      m.Send();
+    } catch (const EMapiUserAbort& e) {
+      return "abort: " + e.Message();
+    } catch (const EMapiError& e) {
+      return e.Message();
+    }
+    return "";
+  }
+
+  Win32MapiSystem system;
+  Win32MapiSendHost host{GetDesktopWindow()};
+  std::string log;
+};
+
+TEST_F(MapiRecorder, CallsCarryTheFlagsTextAndPositions) {
+  MapiBinding binding(system);
+  ASSERT_TRUE(binding.Bound(mapi::Function::SendMail)) << "MAPI32.DLL was not bound";
+  TMapiSendMessage m(binding, host);
+  m.Review = false;
+  m.SetMessageText({"abc"});
+  m.Subject = "Changes";
+  m.SetToRecipients({"to@example.com"});
+  m.SetBccRecipients({"hidden@example.com"});
+  m.SetAttachments({"C:\\one.txt", "C:\\two.txt"});
+  m.Send();
+  m.SetToRecipients({});
+  m.SetAttachments({});
+  m.SetMessageText({"x"});
+  m.Send();
+  EXPECT_EQ(calls(), (std::vector<std::string>{
+                         "logon flags=0x49 profile= password=",
+                         "resolve session=4711 flags=0x01 name=to@example.com",
+                         "resolve session=4711 flags=0x01 name=hidden@example.com",
+                         "send session=4711 flags=0x01 window=yes subject=Changes L=9 note=abc\\r\\n  \\r\\n "
+                         "recips=1:to@example.com;3:hidden@example.com; files=6:C:\\one.txt;5:C:\\two.txt;",
+                         "free to@example.com",
+                         "free hidden@example.com",
+                         "resolve session=4711 flags=0x01 name=hidden@example.com",
+                         "send session=4711 flags=0x09 window=yes subject=Changes L=3 note=x\\r\\n "
+                         "recips=3:hidden@example.com; files=",
+                         "free hidden@example.com",
+                     }));
+}
+
+TEST_F(MapiRecorder, FailuresReleaseWhatWasResolvedAndCarryTheirTexts) {
+  MapiBinding binding(system);
+  TMapiSendMessage m(binding, host);
+  m.ProfileName = "Work";
+  m.SetToRecipients({"first", "second", "third"});
+  SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", "resolve:second=14");
+  EXPECT_EQ(errorOf(m), "MAPI: Unknown Recipient. ErrorCode = 14");
+  EXPECT_EQ(calls(), (std::vector<std::string>{"logon flags=0x09 profile=Work password=",
+                                               "resolve session=4711 flags=0x09 name=first",
+                                               "resolve session=4711 flags=0x09 name=second", "free first"}));
+  for (const auto& [code, text] : std::vector<std::pair<const char*, std::string>>{
+           {"send=2", "MAPI: General Failure. ErrorCode = 2"},
+           {"send=7", "MAPI: . ErrorCode = 7"},
+           {"send=1", "abort: User Abort"}}) {
+    SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", code);
+    EXPECT_EQ(errorOf(m), text);
+  }
+}
+
+TEST_F(MapiRecorder, PresenceValueOtherThanOneIsToldVisibly) {
+  setPresence("0");
+  MapiBinding binding(system);
+  TMapiSendMessage m(binding, host);
+  m.SetToRecipients({"a"});
+  EXPECT_EQ(errorOf(m), kNoMapiMessage);
+  EXPECT_TRUE(calls().empty());
+  setPresence("1");
+}
+
+}  // namespace
+}  // namespace parvex
