@@ -16,11 +16,12 @@ class ParvexMailE2E : public ParvexE2E {
     if (test::ServerDir().empty()) GTEST_SKIP() << "no test servers";
   }
 
-  // SMTP mode on the watched folder, to the given server, two recipients.
+  // E-mail mode on the watched folder, to the given SMTP server (or through MAPI
+  // when the server is empty).
   HWND startMailing(const std::string& server, const std::vector<std::string>& recipients) {
     putString("Start", "Dir1", watched);
     putString("Opts", "SoundAlarm", "0");
-    putString("Opts", "MAPI", "0");
+    putString("Opts", "MAPI", server.empty() ? "1" : "0");
     putString("Opts", "Server", server);
     putString("Opts", "Sender", "Parvex Monitor");
     putString("Opts", "SendEmail", "monitor@example.com");
@@ -113,6 +114,39 @@ TEST_F(ParvexMailE2E, NoRecipientsIsToldAndTheProgramCarriesOn) {
   dismiss(box.window);
   EXPECT_TRUE(processes.back().running());
   EXPECT_EQ(test::SinkMessageCount(), before);
+}
+
+// "%41" and "+" as a mail composer reads them back from a mailto: URL.
+std::string unescapeUrl(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+TEST_F(ParvexMailE2E, MapiHandsEachChangeToTheMailClient) {
+  const std::string handed = test::ServerDir() + "\\xdg-email.log";
+  DeleteFileA(handed.c_str());
+  HWND main = startMailing("", {"root@localhost", "ops@example.com"});
+  ASSERT_NE(main, nullptr);
+  writeFile(watched + "\\new.txt", "new");
+  ASSERT_TRUE(waitUntil([&] { return !test::ReadFile(handed).empty(); }, kTickTimeout))
+      << "Wine's MAPI did not hand the message to the mail composer";
+  const std::string url = unescapeUrl(test::ReadFile(handed));
+  EXPECT_EQ(url.rfind("mailto:", 0), 0u) << url;
+  for (const std::string& part : {std::string("root@localhost"), std::string("ops@example.com"),
+                                  std::string("subject=Folder changed"), std::string("Date/Time "),
+                                  std::string("Added " + watched + "\\new.txt")})
+    EXPECT_NE(url.find(part), std::string::npos) << part << " not in " << url;
+  EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+  waitUntil([] { return false; }, 7000);
+  EXPECT_EQ(linesOf(test::ReadFile(handed)).size(), 1u) << "a tick without a change mailed again";
 }
 
 }  // namespace

@@ -27,4 +27,7 @@ if ! [ -f "$dir/ports" ] || ! [ -f "$dir/sink.port" ]; then
   exit 1
 fi
 export PARVEX_NET_SERVER_DIR="Z:$dir"
+# Wine's Simple MAPI hands mail to the desktop's composer (xdg-email, found on
+# PATH); the stand-in records what it is given in the same folder.
+export PATH="$root/tests/e2e/stand-ins:$PATH" PARVEX_XDG_EMAIL_DIR="$dir"
 "$root/scripts/wine-run" "$@"
