@@ -40,11 +40,6 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-void pressKey(HWND window, UINT key) {
-  PostMessageA(window, WM_KEYDOWN, key, 1);
-  PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-}
-
 // Points the http protocol at a program that does not exist, so the shell has
 // no browser to start; the association is put back afterwards.
 class NoBrowser {
