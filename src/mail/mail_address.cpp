@@ -21,6 +21,13 @@ void TmxMailAddress::Clear() {
   address_.clear();
 }
 
+bool TmxMailAddress::Edit(MailAddressEditor& editor) {
+  TmxMailAddress copy(*this);
+  if (!editor.Execute(copy)) return false;
+  Assign(copy);
+  return true;
+}
+
 TmxMailAddress& TmxAddressList::Items(std::size_t index) {
   if (index >= items_.size()) throw ERangeError();
   return *items_[index];

@@ -8,6 +8,16 @@
 
 namespace parvex {
 
+class TmxMailAddress;
+
+// Shows an address for editing (on Windows the address dialog); true when the
+// user confirmed, with the changes made to the given address.
+class MailAddressEditor {
+ public:
+  virtual ~MailAddressEditor() = default;
+  virtual bool Execute(TmxMailAddress& address) = 0;
+};
+
 class TmxMailAddress {
  public:
   TmxMailAddress() = default;
@@ -20,6 +30,9 @@ class TmxMailAddress {
 
   void Assign(const TmxMailAddress& source);
   void Clear();
+  // Edits a copy, so that a cancelled edit leaves the address as it was; true
+  // when the address took the edited values.
+  bool Edit(MailAddressEditor& editor);
 
  private:
   std::string name_;

@@ -90,11 +90,6 @@ BOOL CALLBACK collectChild(HWND window, LPARAM data) {
   return TRUE;
 }
 
-void postKey(HWND window, UINT key) {
-  PostMessageA(window, WM_KEYDOWN, key, 1);
-  PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-}
-
 }  // namespace
 
 std::vector<HWND> topLevelWindows(DWORD pid, const char* cls) {
@@ -145,6 +140,11 @@ std::string text(HWND window) {
 
 void setText(HWND window, const std::string& value) {
   SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void pressKey(HWND window, UINT key) {
+  PostMessageA(window, WM_KEYDOWN, key, 1);
+  PostMessageA(window, WM_KEYUP, key, 0xC0000001);
 }
 
 void click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
@@ -226,8 +226,8 @@ bool chooseTrayMenuItem(DWORD pid, HWND trayWindow, int item) {
           },
           5000))
     return false;
-  for (int i = 0; i <= item; ++i) postKey(menu, VK_DOWN);
-  postKey(menu, VK_RETURN);
+  for (int i = 0; i <= item; ++i) pressKey(menu, VK_DOWN);
+  pressKey(menu, VK_RETURN);
   return waitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000);
 }
 

@@ -48,6 +48,8 @@ std::string text(HWND window);
 void setText(HWND window, const std::string& value);
 // Posted, so that a handler that opens a modal box does not block the driver.
 void click(HWND button);
+// Posts a key's press and release to the window, as the keyboard would.
+void pressKey(HWND window, UINT key);
 bool checked(HWND button);
 bool visible(HWND window);
 bool topmost(HWND window);

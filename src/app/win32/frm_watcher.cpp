@@ -4,6 +4,8 @@
 
 #include "app/win32/not_yet_available.h"
 #include "app/win32/watcher_controls.h"
+#include "platform/win32/frm_about.h"
+#include "platform/win32/frm_help.h"
 #include "ui/exceptions.h"
 #include "ui/string_routines.h"
 #include "ui/win32/registry.h"
@@ -395,22 +397,16 @@ void TfrmWatcher::Button2Click() { playAlarmSound(); }
 
 void TfrmWatcher::playAlarmSound() { parvex::playAlarmSound(GetText(edWave_), alarmShell_); }
 
-void TfrmWatcher::btHelpClick() { showPlaceholder("Help"); }
-void TfrmWatcher::btAboutClick() { showPlaceholder("About"); }
-
-void TfrmWatcher::showPlaceholder(const std::string& caption) {
+void TfrmWatcher::btHelpClick() {
   SetStayOnTop(false);
-  // PLACEHOLDER: the help and about screens come later; an empty modal window
-  // stands in for them.
-  TForm placeholder(Application(), kPlaceholderWindowClass, caption, WS_CAPTION | WS_SYSMENU,
-                    WS_EX_DLGMODALFRAME, Handle(), 300, 120);
-  CreateLabel(placeholder.Handle(), "This screen is not yet available.", {20, 30, 260, 16},
-              font_.Handle(), -1, SS_CENTER);
-  CreateButton(placeholder.Handle(), "OK", {112, 80, 75, 25}, IDOK, font_.Handle(), true);
-  placeholder.OnClick(IDOK, [&] { placeholder.Close(); });
-  placeholder.OnClick(IDCANCEL, [&] { placeholder.Close(); });
-  placeholder.CenterOnScreen();
-  placeholder.ShowModal();
+  TfrmHelp help(Application(), Handle());
+  help.ShowModal();
+}
+
+void TfrmWatcher::btAboutClick() {
+  SetStayOnTop(false);
+  TfrmAbout about(Application(), Handle());
+  about.ShowModal();
 }
 
 FolderSlots TfrmWatcher::folderSlots() const {

@@ -71,7 +71,6 @@ class TfrmWatcher final : public TForm,
   void wireEvents();
   WatcherSettings settingsFromScreen() const;
   void settingsToScreen(const WatcherSettings& s);
-  void showPlaceholder(const std::string& caption);
   void drawRaisedCaption(const DRAWITEMSTRUCT& item);
 
   // WatcherScreen

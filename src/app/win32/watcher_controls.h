@@ -7,7 +7,6 @@ namespace parvex::watcher {
 inline constexpr const char* kMainWindowClass = "TfrmWatcher";
 inline constexpr const char* kMainWindowCaption = "Parvex 2000 - monitor Windows folders";
 inline constexpr const char* kApplicationWindowClass = "TApplication";
-inline constexpr const char* kPlaceholderWindowClass = "TfrmPlaceholder";
 inline constexpr const char* kProgramTitle = "Parvex 2000";
 
 // Folder slots ed1..ed20 and their buttons sb1..sb20, and the number labels.

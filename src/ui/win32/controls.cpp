@@ -122,11 +122,22 @@ HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bo
 
 }  // namespace
 
-TFont::TFont(const char* face, int points, bool bold) {
+namespace {
+
+int pointsToPixels(int points) {
   HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  const int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
-  font_ = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  return pixels;
+}
+
+}  // namespace
+
+TFont::TFont(const char* face, int points, bool bold) : TFont(face, PixelHeight{pointsToPixels(points)}, bold) {}
+
+TFont::TFont(const char* face, PixelHeight height, bool bold) {
+  // A negative height asks for the character height, without the leading.
+  font_ = CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_DONTCARE, face);
 }

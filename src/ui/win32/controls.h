@@ -10,10 +10,16 @@
 
 namespace parvex {
 
+// A font size given as the height of its characters in pixels rather than in points.
+struct PixelHeight {
+  int pixels;
+};
+
 // An owned GDI font.
 class TFont {
  public:
   TFont(const char* face, int points, bool bold = false);
+  TFont(const char* face, PixelHeight height, bool bold = false);
   ~TFont();
   TFont(const TFont&) = delete;
   TFont& operator=(const TFont&) = delete;

@@ -1,0 +1,39 @@
+#pragma once
+// The about box's background: a vertical colour gradient in 256 bands over its
+// whole area, blue at the top shading to black (all blue) or to red. It erases
+// nothing: every paint covers the area.
+#include <windows.h>
+
+#include <array>
+
+#include "ui/win32/controls.h"
+
+namespace parvex {
+
+class TGradientBack {
+ public:
+  static constexpr const char* kWindowClass = "TGradientBack";
+
+  // Fills the parent's client area.
+  TGradientBack(HWND parent, int id);
+  ~TGradientBack();
+  TGradientBack(const TGradientBack&) = delete;
+  TGradientBack& operator=(const TGradientBack&) = delete;
+
+  HWND Handle() const { return window_; }
+  bool isAllBlue() const { return isAllBlue_; }
+  // Takes effect at the next paint.
+  void SetIsAllBlue(bool allBlue) { isAllBlue_ = allBlue; }
+  void SetBounds(Bounds bounds);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void paint(HDC dc) const;
+
+  HWND window_ = nullptr;
+  bool isAllBlue_ = false;
+  std::array<COLORREF, 256> blue_{};
+  std::array<COLORREF, 256> blend_{};
+};
+
+}  // namespace parvex
