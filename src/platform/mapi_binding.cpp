@@ -25,20 +25,20 @@ bool MapiPresent(MapiSystem& system) {
 }
 
 MapiBinding::~MapiBinding() {
-  if (library_) system_.FreeLibrary(library_);
+  if (library_) system_.ReleaseModule(library_);
 }
 
 void MapiBinding::bindOnce() {
   if (tried_) return;
   tried_ = true;
   library_ = 0;
-  if (MapiPresent(system_)) library_ = system_.LoadLibrary(kLibraryName);
+  if (MapiPresent(system_)) library_ = system_.LoadModule(kLibraryName);
 }
 
 void* MapiBinding::entry(mapi::Function function) {
   bindOnce();
   void*& cached = entries_[static_cast<std::size_t>(function)];
-  if (!cached && library_) cached = system_.ProcAddress(library_, kEntryNames[static_cast<std::size_t>(function)]);
+  if (!cached && library_) cached = system_.FindProc(library_, kEntryNames[static_cast<std::size_t>(function)]);
   return cached;
 }
 

@@ -25,9 +25,9 @@ class MapiSystem {
   // The profile-file setting "MAPI" of section "Mail" (0 when absent).
   virtual int ProfileMailMapi() = 0;
   // 0 when the library does not load.
-  virtual std::uintptr_t LoadLibrary(const char* name) = 0;
-  virtual void* ProcAddress(std::uintptr_t library, const char* name) = 0;
-  virtual void FreeLibrary(std::uintptr_t library) = 0;
+  virtual std::uintptr_t LoadModule(const char* name) = 0;
+  virtual void* FindProc(std::uintptr_t library, const char* name) = 0;
+  virtual void ReleaseModule(std::uintptr_t library) = 0;
 };
 
 // Whether the machine says it has Simple MAPI: the registry value on Windows

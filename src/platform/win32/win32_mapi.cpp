@@ -27,15 +27,15 @@ std::optional<std::string> Win32MapiSystem::MessagingSubsystemMapiValue() {
 
 int Win32MapiSystem::ProfileMailMapi() { return static_cast<int>(GetProfileIntA("Mail", "MAPI", 0)); }
 
-std::uintptr_t Win32MapiSystem::LoadLibrary(const char* name) {
+std::uintptr_t Win32MapiSystem::LoadModule(const char* name) {
   return reinterpret_cast<std::uintptr_t>(LoadLibraryA(name));
 }
 
-void* Win32MapiSystem::ProcAddress(std::uintptr_t library, const char* name) {
+void* Win32MapiSystem::FindProc(std::uintptr_t library, const char* name) {
   return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), name));
 }
 
-void Win32MapiSystem::FreeLibrary(std::uintptr_t library) { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
+void Win32MapiSystem::ReleaseModule(std::uintptr_t library) { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
 
 MapiBinding& ProcessMapi() {
   // Function-local statics: built at the first MAPI call, freed at program end.

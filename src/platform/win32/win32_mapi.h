@@ -14,9 +14,9 @@ class Win32MapiSystem final : public MapiSystem {
   Version WindowsVersion() override;
   std::optional<std::string> MessagingSubsystemMapiValue() override;
   int ProfileMailMapi() override;
-  std::uintptr_t LoadLibrary(const char* name) override;
-  void* ProcAddress(std::uintptr_t library, const char* name) override;
-  void FreeLibrary(std::uintptr_t library) override;
+  std::uintptr_t LoadModule(const char* name) override;
+  void* FindProc(std::uintptr_t library, const char* name) override;
+  void ReleaseModule(std::uintptr_t library) override;
 };
 
 // The process-wide binding: the presence test and the load run once per run.
