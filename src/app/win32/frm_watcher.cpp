@@ -2,9 +2,11 @@
 
 #include <commdlg.h>
 
+#include "app/report_output.h"
 #include "app/win32/watcher_controls.h"
 #include "ui/exceptions.h"
 #include "ui/string_routines.h"
+#include "ui/text_file_append.h"
 #include "ui/win32/registry.h"
 
 namespace parvex {
@@ -58,7 +60,8 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
       captionFont_("Times New Roman", 14, true),
       alarmShell_(Handle()),
       cycle_(*this, *this, mailSender_, lister_, collation_, clock_),
-      folderBrowseDlg1_(Handle()) {
+      folderBrowseDlg1_(Handle()),
+      saveDialog1_(".txt", "Text files|*.txt", "Append log to Parvex.txt file ") {
   folderGlyph_ = drawFolderGlyph();
   summaryBrush_ = GetSysColorBrush(COLOR_BTNFACE);
   hints_ = std::make_unique<THints>(Handle());
@@ -215,8 +218,8 @@ void TfrmWatcher::wireEvents() {
   OnClick(IDOK, [this] { btActivateClick(); });
   OnClick(kBtClose, [this] { btCloseClick(); });
   OnClick(IDCANCEL, [this] { btCloseClick(); });
-  OnClick(kBtPrint, [this] { showMessage(kPrintNotYetAvailable); });
-  OnClick(kBtAppend, [this] { showMessage(kAppendNotYetAvailable); });
+  OnClick(kBtPrint, [this] { btPrintClick(); });
+  OnClick(kBtAppend, [this] { btAppendClick(); });
   OnClick(kMenuShow1, [this] { Show1Click(); });
   OnClick(kMenuExit1, [this] { Exit1Click(); });
   // The interval field shows the value in use as soon as it is left.
@@ -374,6 +377,20 @@ void TfrmWatcher::rbMAPIClick() { SetVisible(pnlSMTP_, IsChecked(rbSMTP_)); }
 void TfrmWatcher::Button2Click() { playAlarmSound(); }
 
 void TfrmWatcher::playAlarmSound() { parvex::playAlarmSound(GetText(edWave_), alarmShell_); }
+
+void TfrmWatcher::btPrintClick() {
+  SetStayOnTop(false);
+  if (!printDialog1_.Execute(Handle())) return;
+  PrintLines(printDialog1_.PrinterDC(), printDialog1_.PrinterName(), kProgramTitle,
+             ReportLines(SplitLines(GetText(meSummary_)), clock_));
+}
+
+void TfrmWatcher::btAppendClick() {
+  SetStayOnTop(false);
+  saveDialog1_.SetFileName(pathPlusName(Application().ExeFolder(), kLogFileName));
+  if (!saveDialog1_.Execute(Handle())) return;
+  AppendToTextFile(saveDialog1_.FileName(), LogBlock(SplitLines(GetText(meSummary_)), clock_));
+}
 
 void TfrmWatcher::btHelpClick() { showPlaceholder("Help"); }
 void TfrmWatcher::btAboutClick() { showPlaceholder("About"); }

@@ -18,6 +18,8 @@
 #include "platform/win32/tray_icon.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
+#include "ui/win32/printer.h"
+#include "ui/win32/save_dialog.h"
 #include "ui/win32/win32_user_clock.h"
 
 namespace parvex {
@@ -49,6 +51,8 @@ class TfrmWatcher final : public TForm,
   void btHelpClick();
   void btAboutClick();
   void playAlarmSound();
+  void btPrintClick();
+  void btAppendClick();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -125,6 +129,8 @@ class TfrmWatcher final : public TForm,
   ShellAlarm alarmShell_;
   MonitorCycle cycle_;
   TFolderBrowseDlg folderBrowseDlg1_;
+  TPrintDialog printDialog1_;
+  TSaveDialog saveDialog1_;
   std::unique_ptr<TTrayIcon> trayIcon1_;
 };
 
