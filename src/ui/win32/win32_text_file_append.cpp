@@ -35,6 +35,11 @@ class FileHandle {
 }  // namespace
 
 void AppendToTextFile(const std::string& fileName, std::string_view bytes) {
+  // A file marked read-only is left alone even where the file system would let
+  // the write through (Wine running as root does).
+  const DWORD attributes = GetFileAttributesA(fileName.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    Fail(fileName, ERROR_ACCESS_DENIED);
   // Opens an existing file, or creates it.
   FileHandle file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
