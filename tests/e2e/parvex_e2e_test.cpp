@@ -590,6 +590,14 @@ class ReportOutputE2E : public ParvexE2E {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
+  // The save dialog's preset, parvex.txt beside the program; deleted first.
+  static std::string presetLog() {
+    const std::string& exe = context().parvexExe;
+    const std::string preset = exe.substr(0, exe.find_last_of('\\')) + "\\parvex.txt";
+    DeleteFileA(preset.c_str());
+    return preset;
+  }
+
   bool noMessageBoxWithin(DWORD ms) { return waitMessageBox(processes.back().pid(), ms).window == nullptr; }
 
   std::string jobBase;  // Windows path of the print job's files, without extension
@@ -597,8 +605,13 @@ class ReportOutputE2E : public ParvexE2E {
 
 // The text of the printed pages, one trimmed line each; pdftotext shows the PostScript
 // driver's hyphen as a soft hyphen (U+00AD), read back here as "-".
-std::vector<std::string> printedLines(std::string text, int& pages) {
-  for (std::size_t at; (at = text.find("\xC2\xAD")) != std::string::npos;) text.replace(at, 2, "-");
+std::vector<std::string> printedLines(const std::string& printed, int& pages) {
+  std::string text;
+  for (std::size_t i = 0; i < printed.size(); ++i) {
+    const bool softHyphen = printed.compare(i, 2, "\xC2\xAD") == 0;
+    text += softHyphen ? '-' : printed[i];
+    i += softHyphen;
+  }
   pages = 0;
   for (char c : text) pages += c == '\f';
   std::vector<std::string> lines;
@@ -655,9 +668,7 @@ TEST_F(ReportOutputE2E, CancelledDialogsPrintAndWriteNothing) {
   EXPECT_TRUE(noMessageBoxWithin(1500));
   EXPECT_FALSE(fileExists(jobBase + ".done")) << "printed after Cancel";
 
-  const std::string exe = context().parvexExe;
-  const std::string preset = exe.substr(0, exe.find_last_of('\\')) + "\\parvex.txt";
-  DeleteFileA(preset.c_str());
+  const std::string preset = presetLog();
   click(control(main, kBtAppend));
   HWND save = dialog();
   ASSERT_NE(save, nullptr);
@@ -677,10 +688,7 @@ TEST_F(ReportOutputE2E, AppendAddsOneBlockEachTimeAndReportsAFileItCannotWrite) 
   HWND main = showSummary(1);
   ASSERT_NE(main, nullptr) << "no summary";
   const auto summary = summaryLines(main);
-  // The preset: parvex.txt beside the program.
-  const std::string exe = context().parvexExe;
-  const std::string preset = exe.substr(0, exe.find_last_of('\\')) + "\\parvex.txt";
-  DeleteFileA(preset.c_str());
+  const std::string preset = presetLog();
   click(control(main, kBtAppend));
   HWND save = dialog();
   ASSERT_NE(save, nullptr);

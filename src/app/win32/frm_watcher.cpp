@@ -380,16 +380,16 @@ void TfrmWatcher::playAlarmSound() { parvex::playAlarmSound(GetText(edWave_), al
 
 void TfrmWatcher::btPrintClick() {
   SetStayOnTop(false);
-  if (!printDialog1_.Execute(Handle())) return;
-  PrintLines(printDialog1_.PrinterDC(), printDialog1_.PrinterName(), kProgramTitle,
-             ReportLines(SplitLines(GetText(meSummary_)), clock_));
+  const std::optional<TPrinterDC> printer = printDialog1_.Execute(Handle());
+  if (!printer) return;
+  PrintLines(*printer, kProgramTitle, ReportLines(summaryShown(), clock_));
 }
 
 void TfrmWatcher::btAppendClick() {
   SetStayOnTop(false);
   saveDialog1_.SetFileName(pathPlusName(Application().ExeFolder(), kLogFileName));
   if (!saveDialog1_.Execute(Handle())) return;
-  AppendToTextFile(saveDialog1_.FileName(), LogBlock(SplitLines(GetText(meSummary_)), clock_));
+  AppendToTextFile(saveDialog1_.FileName(), LogBlock(summaryShown(), clock_));
 }
 
 void TfrmWatcher::btHelpClick() { showPlaceholder("Help"); }
@@ -438,6 +438,8 @@ void TfrmWatcher::showSummaryPanel() {
   Restore();
   showWindow();
 }
+
+std::vector<std::string> TfrmWatcher::summaryShown() const { return SplitLines(GetText(meSummary_)); }
 
 void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
   SetText(meSummary_, JoinLines(lines));

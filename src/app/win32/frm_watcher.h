@@ -69,6 +69,8 @@ class TfrmWatcher final : public TForm,
   WatcherSettings settingsFromScreen() const;
   void settingsToScreen(const WatcherSettings& s);
   void showPlaceholder(const std::string& caption);
+  // The change summary as the memo shows it.
+  std::vector<std::string> summaryShown() const;
   void drawRaisedCaption(const DRAWITEMSTRUCT& item);
 
   // WatcherScreen

@@ -8,16 +8,11 @@
 
 namespace parvex {
 
-TPrintDialog::~TPrintDialog() { release(); }
-
-void TPrintDialog::release() {
+TPrinterDC::~TPrinterDC() {
   if (dc_) DeleteDC(dc_);
-  dc_ = nullptr;
-  printerName_.clear();
 }
 
-bool TPrintDialog::Execute(HWND owner) {
-  release();
+std::optional<TPrinterDC> TPrintDialog::Execute(HWND owner) {
   PRINTDLGA pd{};
   pd.lStructSize = sizeof(pd);
   pd.hwndOwner = owner;
@@ -25,18 +20,18 @@ bool TPrintDialog::Execute(HWND owner) {
   pd.nCopies = 1;
   const BOOL chosen = PrintDlgA(&pd);
   const DWORD error = chosen ? 0 : CommDlgExtendedError();
+  std::string name;
   if (pd.hDevNames) {
     if (const auto* names = static_cast<const DEVNAMES*>(GlobalLock(pd.hDevNames))) {
-      printerName_ = reinterpret_cast<const char*>(names) + names->wDeviceOffset;
+      name = reinterpret_cast<const char*>(names) + names->wDeviceOffset;
       GlobalUnlock(pd.hDevNames);
     }
     GlobalFree(pd.hDevNames);
   }
   if (pd.hDevMode) GlobalFree(pd.hDevMode);
-  dc_ = pd.hDC;
-  if (chosen && dc_) return true;
-  release();
-  if (!chosen && error == 0) return false;  // cancelled
+  if (chosen && pd.hDC) return TPrinterDC(pd.hDC, name);
+  if (pd.hDC) DeleteDC(pd.hDC);
+  if (!chosen && error == 0) return std::nullopt;  // cancelled
   switch (error) {
     case PDERR_NODEFAULTPRN:
       throw Exception("Could not print: no printer is installed.");
@@ -51,7 +46,7 @@ bool TPrintDialog::Execute(HWND owner) {
   }
 }
 
-TPrinterCanvas::TPrinterCanvas(HDC dc, std::string printerName) : dc_(dc), printerName_(std::move(printerName)) {}
+TPrinterCanvas::TPrinterCanvas(const TPrinterDC& printer) : dc_(printer.Handle()), printerName_(printer.Name()) {}
 
 TPrinterCanvas::~TPrinterCanvas() {
   if (originalFont_) SelectObject(dc_, originalFont_);
@@ -60,7 +55,8 @@ TPrinterCanvas::~TPrinterCanvas() {
 
 PageSize TPrinterCanvas::Page() const {
   const PageSize page{GetDeviceCaps(dc_, HORZRES), GetDeviceCaps(dc_, VERTRES)};
-  if (page.width <= 0 || page.height <= 0) fail(ERROR_INVALID_HANDLE);
+  if (page.width <= 0 || page.height <= 0)
+    throw Exception("Could not print on " + printerName_ + ": the printer reports no printable area.");
   return page;
 }
 
@@ -128,9 +124,8 @@ void TPrinterCanvas::Print(const std::string& documentName, const std::vector<Pr
   }
 }
 
-void PrintLines(HDC dc, const std::string& printerName, const std::string& documentName,
-                const std::vector<PrintLine>& lines) {
-  TPrinterCanvas canvas(dc, printerName);
+void PrintLines(const TPrinterDC& printer, const std::string& documentName, const std::vector<PrintLine>& lines) {
+  TPrinterCanvas canvas(printer);
   const std::vector<PrintedPage> pages = LayOutLines(lines, canvas.Page(), canvas);
   canvas.Print(documentName, pages);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,32 +12,36 @@
 
 namespace parvex {
 
-// The print dialog with its default options. Execute gives false when the user
+// A printer chosen in the print dialog: its device context, deleted with it.
+class TPrinterDC {
+ public:
+  TPrinterDC(HDC dc, std::string name) : dc_(dc), name_(std::move(name)) {}
+  ~TPrinterDC();
+  TPrinterDC(TPrinterDC&& other) noexcept : dc_(other.dc_), name_(std::move(other.name_)) { other.dc_ = nullptr; }
+  TPrinterDC& operator=(TPrinterDC&&) = delete;
+  TPrinterDC(const TPrinterDC&) = delete;
+  TPrinterDC& operator=(const TPrinterDC&) = delete;
+
+  HDC Handle() const { return dc_; }
+  const std::string& Name() const { return name_; }
+
+ private:
+  HDC dc_;
+  std::string name_;
+};
+
+// The print dialog with its default options. Execute gives nothing when the user
 // cancels; a failure of the dialog itself raises.
 class TPrintDialog {
  public:
-  TPrintDialog() = default;
-  ~TPrintDialog();
-  TPrintDialog(const TPrintDialog&) = delete;
-  TPrintDialog& operator=(const TPrintDialog&) = delete;
-
-  bool Execute(HWND owner);
-  // The chosen printer's device context and name, valid after Execute gave true.
-  HDC PrinterDC() const { return dc_; }
-  const std::string& PrinterName() const { return printerName_; }
-
- private:
-  void release();
-
-  HDC dc_ = nullptr;
-  std::string printerName_;
+  std::optional<TPrinterDC> Execute(HWND owner);
 };
 
 // Measures with the fonts of a printer's device context; the fonts it makes live
 // as long as it does.
 class TPrinterCanvas final : public TextMeasurer {
  public:
-  TPrinterCanvas(HDC dc, std::string printerName);
+  explicit TPrinterCanvas(const TPrinterDC& printer);
   ~TPrinterCanvas() override;
   TPrinterCanvas(const TPrinterCanvas&) = delete;
   TPrinterCanvas& operator=(const TPrinterCanvas&) = delete;
@@ -64,7 +69,6 @@ class TPrinterCanvas final : public TextMeasurer {
 };
 
 // Lays the lines out on the chosen printer and prints them as one job.
-void PrintLines(HDC dc, const std::string& printerName, const std::string& documentName,
-                const std::vector<PrintLine>& lines);
+void PrintLines(const TPrinterDC& printer, const std::string& documentName, const std::vector<PrintLine>& lines);
 
 }  // namespace parvex
