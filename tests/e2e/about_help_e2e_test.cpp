@@ -1,43 +1,18 @@
 // The about and help windows opened from the main window, the marquee moving in
 // the about box, and the letter bitmap inside parvex.exe.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "app/win32/watcher_controls.h"
-#include "driver.h"
-#include "e2e_context.h"
+#include "e2e_fixture.h"
 #include "platform/win32/about_controls.h"
-#include "screenshot.h"
-#include "settings_registry.h"
 
 namespace e2e {
 namespace {
 
 using namespace parvex::about;
-using namespace parvex::watcher;
-
-constexpr DWORD kStartTimeout = 15000;
-constexpr DWORD kStepTimeout = 5000;
 
 void pause(DWORD ms) {
   waitUntil([] { return false; }, ms);
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 // Points the http protocol at a program that does not exist, so the shell has

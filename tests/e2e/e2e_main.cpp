@@ -1,4 +1,5 @@
-// Runs the end-to-end tests: e2e_tests --parvex=<parvex.exe> --screenshots=<folder>
+// Runs the end-to-end tests:
+// e2e_tests --parvex=<parvex.exe> --screenshots=<folder> --source=<source tree>
 // (Linux paths are taken as seen through Wine's Z: drive).
 #include <gtest/gtest.h>
 
@@ -19,10 +20,17 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--parvex=", 0) == 0) e2e::g_context.parvexExe = e2e::windowsPath(arg.substr(9));
-    if (arg.rfind("--screenshots=", 0) == 0) e2e::g_context.screenshotDir = e2e::windowsPath(arg.substr(14));
+    if (arg.rfind("--screenshots=", 0) == 0) {
+      e2e::g_context.screenshotDirLinux = arg.substr(14);
+      e2e::g_context.screenshotDir = e2e::windowsPath(arg.substr(14));
+    }
+    if (arg.rfind("--source=", 0) == 0) {
+      e2e::g_context.sourceDirLinux = arg.substr(9);
+      e2e::g_context.sourceDir = e2e::windowsPath(arg.substr(9));
+    }
   }
   if (e2e::g_context.parvexExe.empty()) {
-    std::fprintf(stderr, "usage: e2e_tests --parvex=<parvex.exe> [--screenshots=<folder>]\n");
+    std::fprintf(stderr, "usage: e2e_tests --parvex=<parvex.exe> [--screenshots=<folder>] [--source=<source tree>]\n");
     return 2;
   }
   return RUN_ALL_TESTS();

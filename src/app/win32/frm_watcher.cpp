@@ -2,12 +2,13 @@
 
 #include <commdlg.h>
 
-#include "app/win32/not_yet_available.h"
+#include "app/report_output.h"
 #include "app/win32/watcher_controls.h"
 #include "platform/win32/frm_about.h"
 #include "platform/win32/frm_help.h"
 #include "ui/exceptions.h"
 #include "ui/string_routines.h"
+#include "ui/text_file_append.h"
 #include "ui/win32/registry.h"
 
 namespace parvex {
@@ -65,7 +66,8 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
       mailer_(mxSMTP1_, mxMsg_, mapiSndMsg_, application, mailOrigin_),
       alarmShell_(Handle()),
       cycle_(*this, *this, mailer_, lister_, collation_, clock_),
-      folderBrowseDlg1_(Handle()) {
+      folderBrowseDlg1_(Handle()),
+      saveDialog1_(".txt", "Text files|*.txt", "Append log to Parvex.txt file ") {
   folderGlyph_ = drawFolderGlyph();
   summaryBrush_ = GetSysColorBrush(COLOR_BTNFACE);
   hints_ = std::make_unique<THints>(Handle());
@@ -237,8 +239,8 @@ void TfrmWatcher::wireEvents() {
   OnClick(IDOK, [this] { btActivateClick(); });
   OnClick(kBtClose, [this] { btCloseClick(); });
   OnClick(IDCANCEL, [this] { btCloseClick(); });
-  OnClick(kBtPrint, [this] { showMessage(kPrintNotYetAvailable); });
-  OnClick(kBtAppend, [this] { showMessage(kAppendNotYetAvailable); });
+  OnClick(kBtPrint, [this] { btPrintClick(); });
+  OnClick(kBtAppend, [this] { btAppendClick(); });
   OnClick(kMenuShow1, [this] { Show1Click(); });
   OnClick(kMenuExit1, [this] { Exit1Click(); });
   // The interval field shows the value in use as soon as it is left.
@@ -397,6 +399,20 @@ void TfrmWatcher::Button2Click() { playAlarmSound(); }
 
 void TfrmWatcher::playAlarmSound() { parvex::playAlarmSound(GetText(edWave_), alarmShell_); }
 
+void TfrmWatcher::btPrintClick() {
+  SetStayOnTop(false);
+  const std::optional<TPrinterDC> printer = printDialog1_.Execute(Handle());
+  if (!printer) return;
+  PrintLines(*printer, kProgramTitle, ReportLines(summaryShown(), clock_));
+}
+
+void TfrmWatcher::btAppendClick() {
+  SetStayOnTop(false);
+  saveDialog1_.SetFileName(pathPlusName(Application().ExeFolder(), kLogFileName));
+  if (!saveDialog1_.Execute(Handle())) return;
+  AppendToTextFile(saveDialog1_.FileName(), LogBlock(summaryShown(), clock_));
+}
+
 void TfrmWatcher::btHelpClick() {
   SetStayOnTop(false);
   TfrmHelp help(Application(), Handle());
@@ -437,6 +453,8 @@ void TfrmWatcher::showSummaryPanel() {
   Restore();
   showWindow();
 }
+
+std::vector<std::string> TfrmWatcher::summaryShown() const { return SplitLines(GetText(meSummary_)); }
 
 void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
   SetText(meSummary_, JoinLines(lines));

@@ -25,6 +25,8 @@
 #include "ui/string_routines.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
+#include "ui/win32/printer.h"
+#include "ui/win32/save_dialog.h"
 #include "ui/win32/win32_user_clock.h"
 
 namespace parvex {
@@ -56,6 +58,8 @@ class TfrmWatcher final : public TForm,
   void btHelpClick();
   void btAboutClick();
   void playAlarmSound();
+  void btPrintClick();
+  void btAppendClick();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -71,6 +75,8 @@ class TfrmWatcher final : public TForm,
   void wireEvents();
   WatcherSettings settingsFromScreen() const;
   void settingsToScreen(const WatcherSettings& s);
+  // The change summary as the memo shows it.
+  std::vector<std::string> summaryShown() const;
   void drawRaisedCaption(const DRAWITEMSTRUCT& item);
 
   // WatcherScreen
@@ -158,6 +164,8 @@ class TfrmWatcher final : public TForm,
   ShellAlarm alarmShell_;
   MonitorCycle cycle_;  // after everything it is given
   TFolderBrowseDlg folderBrowseDlg1_;
+  TPrintDialog printDialog1_;
+  TSaveDialog saveDialog1_;
   std::unique_ptr<TTrayIcon> trayIcon1_;
 };
 

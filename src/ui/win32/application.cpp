@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/exceptions.h"
+#include "ui/win32/system_error.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {
@@ -39,6 +40,21 @@ TApplication::TApplication(HINSTANCE instance, std::string title)
 
 TApplication::~TApplication() {
   if (window_) DestroyWindow(window_);
+}
+
+std::string TApplication::ExeFolder() const {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) throw Exception("Could not find the program's folder: " + SystemErrorText(GetLastError()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 void TApplication::ShowTaskbarEntry(bool show) { ShowWindow(window_, show ? SW_SHOWNA : SW_HIDE); }

@@ -22,6 +22,8 @@ class TApplication final : public MessagePump {
   HINSTANCE Instance() const { return instance_; }
   HWND Handle() const { return window_; }
   const std::string& Title() const { return title_; }
+  // The folder of the program's own executable file, without a final backslash.
+  std::string ExeFolder() const;
 
   // Shows or hides the task-bar button (the application window).
   void ShowTaskbarEntry(bool show);
