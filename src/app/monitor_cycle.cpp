@@ -30,7 +30,13 @@ bool MonitorCycle::btActivateClick() {
   }
   screen_.saveSettings();
   ClearAndReload();
-  screen_.startTimer(screen_.intervalSeconds() * 1000);
+  try {
+    screen_.startTimer(screen_.intervalSeconds() * 1000);
+  } catch (...) {
+    // Without a timer nothing would ever scan: the window must stay in reach.
+    screen_.makeReachable();
+    throw;
+  }
   screen_.setTrayActive(true);
   screen_.hideWindow();
   return true;

@@ -30,6 +30,7 @@ class WatcherScreen : public ChangeOptions {
   virtual void showSummaryPanel() = 0;
   virtual void setSummary(const std::vector<std::string>& lines) = 0;
   virtual void saveSettings() = 0;
+  // Raises when the timer cannot be created.
   virtual void startTimer(int milliseconds) = 0;
   virtual void stopTimer() = 0;
   virtual void setTrayActive(bool active) = 0;
@@ -67,6 +68,8 @@ class MailFields {
 
 inline constexpr const char* kNoDirectoriesMessage =
     "You didn't select any directories.  Parvex will not be activated.";
+inline constexpr const char* kTimerFailedMessage =
+    "Parvex could not start its scan timer, so it is not monitoring. Close some programs and press Activate again.";
 inline constexpr const char* kNoOptionsMessage =
     "You didn't select any notification options.  Parvex will not be activated.";
 

@@ -182,6 +182,11 @@ std::string_view SnapshotList::pathKey(std::size_t i) const {
   return keyOf(order_.at(i));
 }
 
+std::size_t SnapshotList::memoryBytes() const {
+  return texts_.capacity() + keys_.capacity() + order_.capacity() * sizeof(Line) +
+         runEnds_.capacity() * sizeof(std::size_t);
+}
+
 std::vector<std::string> SnapshotList::lines() const {
   settle();
   std::vector<std::string> out;

@@ -55,6 +55,10 @@ class SnapshotList {
 
   const Collation& collation() const { return *collation_; }
 
+  // Bytes the list holds in its buffers (their capacity), and those of the sort keys.
+  std::size_t memoryBytes() const;
+  std::size_t keyBytes() const { return keys_.capacity(); }
+
  private:
   // Lines and keys live in two growing buffers, so a scan of many thousand
   // entries allocates almost nothing and sorting moves only these small records.

@@ -44,8 +44,10 @@ std::string DottedAddress(const unsigned char* bytes) {
 
 }  // namespace
 
-TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump)
-    : winsock_(TnsWinsock::Instance()), pump_(pump), counter_(host) {
+TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump) : TnsSocket(host, pump, TnsWinsock::Instance()) {}
+
+TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump, TnsWinsock& winsock)
+    : winsock_(winsock), pump_(pump), counter_(host) {
   window_ = host.CreateHiddenWindow(
       [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
         return WindowProc(message, wParam, lParam);

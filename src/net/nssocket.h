@@ -28,6 +28,8 @@ class TnsSocket {
   // The host provides the hidden window and the timer; `pump` is the
   // application's "process pending messages".
   TnsSocket(SocketHost& host, MessagePump& pump);
+  // Over another binding than the process's one (tests watch the calls this way).
+  TnsSocket(SocketHost& host, MessagePump& pump, TnsWinsock& winsock);
   virtual ~TnsSocket();
   TnsSocket(const TnsSocket&) = delete;
   TnsSocket& operator=(const TnsSocket&) = delete;

@@ -55,8 +55,14 @@ class MemoryScreen final : public WatcherScreen, public MailFields {
     caption = "Reactivate";
   }
   void setSummary(const std::vector<std::string>& lines) override { memo = lines; }
-  void saveSettings() override { ++saves; }
-  void startTimer(int ms) override { timerMs = ms; }
+  void saveSettings() override {
+    if (saveFails) throw Exception("Failed to set data for 'Nsecs'");
+    ++saves;
+  }
+  void startTimer(int ms) override {
+    if (timerFails) throw Exception(kTimerFailedMessage);
+    timerMs = ms;
+  }
   void stopTimer() override { timerMs = 0; }
   void setTrayActive(bool active) override { tray = active; }
   void hideWindow() override { windowShown = false; }
@@ -80,7 +86,7 @@ class MemoryScreen final : public WatcherScreen, public MailFields {
   int interval = 5;
   std::vector<std::string> messages, memo;
   bool reachable = false, summaryShown = false, windowShown = true, tray = false;
-  bool closed = false, terminated = false;
+  bool closed = false, terminated = false, timerFails = false, saveFails = false;
   std::string caption = "Activate";
   int saves = 0, timerMs = 0, alarms = 0, alarmWithTimer = -1;
 };
@@ -121,6 +127,20 @@ TEST_F(MonitorCycleTest, ActivationWithOneSlotSavesSnapshotsAndHides) {
   EXPECT_TRUE(screen.tray);
   EXPECT_FALSE(screen.windowShown);
   EXPECT_TRUE(screen.messages.empty());
+}
+
+TEST_F(MonitorCycleTest, ActivationThatCannotSaveOrStartTheTimerStopsInReach) {
+  screen.saveFails = true;
+  EXPECT_THROW(cycle.btActivateClick(), Exception);
+  EXPECT_EQ(cycle.startSnapshot().count(), 0u) << "no snapshot after a failed save";
+  EXPECT_EQ(screen.timerMs, 0);
+
+  screen.saveFails = false;
+  screen.timerFails = true;
+  EXPECT_THROW(cycle.btActivateClick(), Exception);
+  EXPECT_TRUE(screen.reachable) << "without a timer the window must stay in reach";
+  EXPECT_FALSE(screen.tray);
+  EXPECT_TRUE(screen.windowShown);
 }
 
 TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {

@@ -37,6 +37,65 @@ std::unique_ptr<TnsSocket> ConnectTo(const std::string& scenario, int timeOut = 
   return socket;
 }
 
+// The system's Winsock with the look-ups and sends watched: the calls, not only
+// their results, are what a test of the resolution rules must see.
+struct WatchedCalls {
+  int hostLookups = 0;
+  int serviceLookups = 0;
+  std::vector<int> sendLengths;
+  winsock::WSAAsyncGetHostByNameFn realHost = nullptr;
+  winsock::WSAAsyncGetServByNameFn realService = nullptr;
+  winsock::SendFn realSend = nullptr;
+};
+WatchedCalls* watched = nullptr;  // the one watching loader at a time
+
+winsock::AsyncHandle PARVEX_WINAPI WatchedHostLookup(winsock::WindowHandle w, unsigned m, const char* name, char* b,
+                                                     int n) {
+  ++watched->hostLookups;
+  return watched->realHost(w, m, name, b, n);
+}
+winsock::AsyncHandle PARVEX_WINAPI WatchedServiceLookup(winsock::WindowHandle w, unsigned m, const char* name,
+                                                        const char* proto, char* b, int n) {
+  ++watched->serviceLookups;
+  return watched->realService(w, m, name, proto, b, n);
+}
+int PARVEX_WINAPI WatchedSend(winsock::Socket s, const char* buffer, int length, int flags) {
+  watched->sendLengths.push_back(length);
+  return watched->realSend(s, buffer, length, flags);
+}
+
+class WatchingLoader final : public LibraryLoader {
+ public:
+  explicit WatchingLoader(WatchedCalls& calls) { watched = &calls; }
+  ~WatchingLoader() override { watched = nullptr; }
+  unsigned SetProcessErrorMode(unsigned mode) override { return system_.SetProcessErrorMode(mode); }
+  LibraryHandle LoadModule(const std::string& name) override { return system_.LoadModule(name); }
+  void ReleaseModule(LibraryHandle library) override { system_.ReleaseModule(library); }
+  std::string LoadResourceString(LibraryHandle library, unsigned id) override {
+    return system_.LoadResourceString(library, id);
+  }
+  void* FindProc(LibraryHandle library, const std::string& name) override {
+    void* real = system_.FindProc(library, name);
+    if (!real) return nullptr;
+    if (name == "WSAAsyncGetHostByName") {
+      watched->realHost = reinterpret_cast<winsock::WSAAsyncGetHostByNameFn>(real);
+      return reinterpret_cast<void*>(&WatchedHostLookup);
+    }
+    if (name == "WSAAsyncGetServByName") {
+      watched->realService = reinterpret_cast<winsock::WSAAsyncGetServByNameFn>(real);
+      return reinterpret_cast<void*>(&WatchedServiceLookup);
+    }
+    if (name == "send") {
+      watched->realSend = reinterpret_cast<winsock::SendFn>(real);
+      return reinterpret_cast<void*>(&WatchedSend);
+    }
+    return real;
+  }
+
+ private:
+  LibraryLoader& system_ = SystemLibraryLoader();
+};
+
 template <typename E>
 std::string MessageOf(const std::function<void()>& action) {
   try {
@@ -126,6 +185,44 @@ TEST(SocketResolution, PortSuffixAndServiceFallback) {
   EXPECT_EQ(MessageOf<ESocketError>([&] { socket->Open(); }), "Service name is required");
 }
 
+TEST(SocketResolution, PortSuffixAndDottedAddressNeedNoLookup) {
+  struct Case {
+    const char* server;
+    int hostLookups, serviceLookups;
+  } cases[] = {
+      {"127.0.0.1:2525", 0, 0},
+      {"127.0.0.1", 0, 1},
+      {"localhost:2525", 1, 0},
+  };
+  for (const Case& c : cases) {
+    WatchedCalls calls;
+    WatchingLoader loader(calls);
+    TnsWinsock binding(loader);
+    TnsSocket socket(test::Host(), test::Pump(), binding);
+    socket.SetWinsockLoaded(true);
+    socket.Server = c.server;
+    socket.ServiceName = "smtp";
+    socket.DefaultPort = 25;
+    socket.ResetState();
+    socket.Open();
+    EXPECT_EQ(calls.hostLookups, c.hostLookups) << c.server;
+    EXPECT_EQ(calls.serviceLookups, c.serviceLookups) << c.server;
+    socket.Close();
+  }
+}
+
+TEST(SocketTimeCounter, ATimeOutOfZeroOrLessExpiresAtTheFirstTick) {
+  for (int timeOut : {0, -1, -60}) {
+    TTimeCounter counter(test::Host());
+    counter.TimeOut = timeOut;
+    counter.Start();
+    EXPECT_FALSE(counter.Expired) << timeOut;
+    counter.Tick();
+    EXPECT_TRUE(counter.Expired) << timeOut;
+    counter.Stop();
+  }
+}
+
 TEST(SocketResolution, HostNames) {
   auto socket = NewSocket("localhost:2525");
   socket->ResetState();
@@ -205,6 +302,27 @@ TEST(LiveSocketReplies, HandlerDispatchedDuringAWaitMayCancel) {
   EXPECT_TRUE(canceled);
   EXPECT_FALSE(socket->Connected());
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(LiveSocketStreams, AFullChunkIsFollowedByOneEmptySend) {
+  REQUIRE_SERVERS();
+  WatchedCalls calls;
+  WatchingLoader loader(calls);
+  TnsWinsock binding(loader);
+  TnsSocket socket(test::Host(), test::Pump(), binding);
+  socket.SetWinsockLoaded(true);
+  socket.Server = Loopback(test::FaultPort("normal"));
+  socket.SetTimeOut(2);
+  socket.ResetState();
+  socket.Open();
+  socket.ConnectSocket();
+  ASSERT_EQ(socket.ReadReply(), 220);
+  TMemoryStream stream;
+  stream.WriteString(std::string(2047, 'x'));
+  calls.sendLengths.clear();
+  socket.SendStream(stream);
+  EXPECT_EQ(calls.sendLengths, (std::vector<int>{2047, 0}));
+  socket.Close();
 }
 
 TEST(LiveSocketStreams, ChunksAndProgressAtTheBoundaries) {

@@ -461,7 +461,7 @@ void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
 }
 
 void TfrmWatcher::startTimer(int milliseconds) {
-  SetTimer(Handle(), kTimer1, static_cast<UINT>(milliseconds), nullptr);
+  if (!SetTimer(Handle(), kTimer1, static_cast<UINT>(milliseconds), nullptr)) throw Exception(kTimerFailedMessage);
 }
 
 void TfrmWatcher::stopTimer() { KillTimer(Handle(), kTimer1); }

@@ -29,6 +29,7 @@ TTrayIcon::TTrayIcon(HINSTANCE instance, HWND applicationWindow, MessagePump& pu
   static_assert(kIconDataSize <= sizeof(NOTIFYICONDATAA));
   if (!shellNotify_) shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); };
   registerWindowClass(instance, &TTrayIcon::WindowProc);
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   // A hidden top-level window rather than a message-only one, so that others can
   // find it by its class.
   window_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
@@ -124,6 +125,11 @@ LRESULT CALLBACK TTrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT TTrayIcon::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // The new taskbar knows no icons; this also retries an add that had failed.
+    if (active_) showIcon();
+    return 0;
+  }
   if (message == kTipRefreshMessage) {
     SetToolTip(toolTip_);
     return 0;

@@ -75,6 +75,9 @@ class TTrayIcon {
   std::string idMessage_;
   PopupMenu* popupMenu_ = nullptr;
   UINT idMessageNumber_ = 0;
+  // Broadcast when the taskbar starts again (after Explorer restarts): every icon
+  // must be added anew.
+  UINT taskbarCreated_ = 0;
 };
 
 }  // namespace parvex

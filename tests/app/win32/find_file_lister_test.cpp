@@ -168,6 +168,31 @@ TEST_F(Win32Snapshot, StampIsTheLocalTimeOfTheLastWrite) {
             PackFileStamp({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond}));
 }
 
+// Run with TZ=Europe/Berlin (the app_tests_berlin test): winter stamps are
+// UTC+1 and summer ones UTC+2, whatever today's offset is. The expected stamps
+// are worked out here, not by the call the lister makes.
+TEST_F(Win32Snapshot, BerlinStampsFollowTheOffsetOfTheirOwnDate) {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  if (zone.Bias != -60 || zone.DaylightBias != -60) GTEST_SKIP() << "not running in Central European time";
+  TempFolder folder;
+  struct Case {
+    const char* name;
+    SYSTEMTIME utc;
+    CivilTime local;
+  } cases[] = {
+      {"winter.txt", {2026, 1, 0, 15, 12, 30, 44, 0}, {2026, 1, 15, 13, 30, 44}},
+      {"summer.txt", {2026, 7, 0, 15, 12, 30, 44, 0}, {2026, 7, 15, 14, 30, 44}},
+      {"before-switch.txt", {2026, 3, 0, 29, 0, 59, 58, 0}, {2026, 3, 29, 1, 59, 58}},
+      {"after-switch.txt", {2026, 3, 0, 29, 1, 0, 0, 0}, {2026, 3, 29, 3, 0, 0}},
+  };
+  for (const Case& c : cases) SetLastWrite(folder.file(c.name), c.utc);
+  std::map<std::string, std::int32_t> stamps;
+  lister.enumerate(folder.path() + "\\*.*",
+                   [&](std::string_view name, std::int32_t stamp) { stamps[std::string(name)] = stamp; });
+  for (const Case& c : cases) EXPECT_EQ(stamps.at(c.name), PackFileStamp(c.local)) << c.name;
+}
+
 TEST_F(Win32Snapshot, NamesWithAnsiHighBytesAreListed) {
   TempFolder folder;
   folder.file("caf\xe9.txt");

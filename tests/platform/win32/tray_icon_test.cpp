@@ -144,6 +144,27 @@ TEST_F(TrayIconTest, DestroyingWhileActiveRemovesTheIcon) {
   EXPECT_TRUE(calls.empty());
 }
 
+TEST_F(TrayIconTest, RestartedTaskbarGetsTheIconAgainEvenAfterAFailedAdd) {
+  bool shellUp = false;  // the first add fails: no taskbar yet
+  TTrayIcon tray(GetModuleHandleA(nullptr), appWindow, pump, [&](DWORD message, NOTIFYICONDATAA* data) {
+    calls.push_back({message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage,
+                     data->hIcon, data->szTip});
+    return shellUp ? TRUE : FALSE;
+  });
+  const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  SendMessageA(tray.Handle(), taskbarCreated, 0, 0);
+  EXPECT_TRUE(calls.empty()) << "an inactive icon stays away";
+
+  tray.SetToolTip("Parvex (right click for options)");
+  tray.SetActive(true);
+  shellUp = true;
+  SendMessageA(tray.Handle(), taskbarCreated, 0, 0);
+  SendMessageA(tray.Handle(), taskbarCreated, 0, 0);
+  ASSERT_EQ(count(NIM_ADD), 3);
+  EXPECT_EQ(calls.back().tip, "Parvex (right click for options)");
+  EXPECT_EQ(calls.back().callback, 0x0401u) << "the menu still reaches the program";
+}
+
 TEST_F(TrayIconTest, IconIsCopiedIntoTheOwnedOne) {
   TTrayIcon tray(GetModuleHandleA(nullptr), appWindow, pump, recorder());
   EXPECT_EQ(tray.Icon(), nullptr);
