@@ -27,6 +27,7 @@ class Process {
 
   bool started() const { return info_.hProcess != nullptr; }
   DWORD pid() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
   bool running() const;
   bool waitExit(DWORD timeoutMs) const;
   DWORD exitCode() const;

@@ -120,10 +120,10 @@ class ParvexE2E : public ::testing::Test {
     return waitUntil([&] { return !visible(window); }, timeout);
   }
 
-  // Starts with auto-start, a 5 s interval and the .bat alarm; gives the main
+  // Starts with auto-start, a 5 s interval (unless told) and the .bat alarm; gives the main
   // window once the program monitors from the tray, or nullptr.
-  HWND startMonitoringAutomatically() {
-    putString("Opts", "Nsecs", "5");
+  HWND startMonitoringAutomatically(const char* seconds = "5") {
+    putString("Opts", "Nsecs", seconds);
     putString("Opts", "Wav", alarm);
     putString("Opts", "AutoStart", "1");
     Process& p = start();

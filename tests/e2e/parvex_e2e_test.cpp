@@ -305,22 +305,33 @@ TEST_F(ParvexE2E, AutoStartMonitorsWithoutShowingTheWindow) {
 }
 
 TEST_F(ParvexE2E, ValueOfTheWrongTypeShowsTheErrorAndKeepsTheWindowReachable) {
-  for (bool autoStart : {false, true}) {
-    SCOPED_TRACE(autoStart ? "with auto-start" : "without auto-start");
+  struct Case {
+    const char* name;
+    bool autoStart;
+    const char* wrongValue;
+  } cases[] = {
+      {"without auto-start", false, "SoundAlarm"},
+      // Read after AutoStart, so the auto-start box is already ticked when it fails.
+      {"with auto-start", true, "SoundAlarm"},
+      {"auto-start itself", false, "AutoStart"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     clearSettings();
     putString("Start", "Dir1", watched);
-    if (autoStart) putString("Opts", "AutoStart", "1");
-    // Read after AutoStart, so the auto-start box is already ticked when it fails.
-    putDword("Opts", "SoundAlarm", 1);
+    if (c.autoStart) putString("Opts", "AutoStart", "1");
+    putDword("Opts", c.wrongValue, 1);
     Process& p = start();
     const MessageBoxSeen box = waitMessageBox(p.pid(), kStartTimeout);
     ASSERT_NE(box.window, nullptr) << "no error box";
-    EXPECT_NE(box.text.find("Invalid data type for 'SoundAlarm'"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("Invalid data type for '" + std::string(c.wrongValue) + "'"), std::string::npos)
+        << box.text;
     EXPECT_EQ(box.caption, kProgramTitle);
     dismiss(box.window);
     HWND main = mainWindow(p);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(shownWithin(main, kStepTimeout)) << "window not reachable after the read error";
+    EXPECT_EQ(waitMessageBox(p.pid(), 1500).window, nullptr) << "the error was reported twice";
     p.kill();
   }
 }

@@ -26,6 +26,17 @@ if ! [ -f "$dir/ports" ] || ! [ -f "$dir/sink.port" ]; then
   echo "test servers did not start"
   exit 1
 fi
+# The load tests' folder of many entries is made here, on the Linux side: Wine
+# creates each file in a large folder ever more slowly.
+if [ -n "${PARVEX_BIG_FOLDER_ENTRIES:-}" ]; then
+  "$python" - "$dir/big" "$PARVEX_BIG_FOLDER_ENTRIES" <<'PY'
+import os, sys
+folder, count = sys.argv[1], int(sys.argv[2])
+os.makedirs(folder)
+for i in range(count):
+    open(os.path.join(folder, "entry-%d.dat" % (100000 + i)), "w").close()
+PY
+fi
 export PARVEX_NET_SERVER_DIR="Z:$dir"
 # Wine's Simple MAPI hands mail to the desktop's composer (xdg-email, found on
 # PATH); the stand-in records what it is given in the same folder.

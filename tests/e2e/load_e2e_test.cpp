@@ -1,0 +1,222 @@
+// The program under load, as people leave it running: a change set of 100,000
+// entries in alarm and in SMTP mode, and ten thousand ticks with the process's
+// memory and handles watched. Ticks are sent to the window rather than waited
+// for, and the interval is set long so that the program's own timer stays out
+// of the way. Figures are printed for the record.
+#include "e2e_fixture.h"
+
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "net/test_servers.h"
+
+namespace e2e {
+namespace {
+
+namespace test = parvex::test;
+
+constexpr int kHugeSet = 100000;
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Usage {
+  double privateMb = 0, workingSetMb = 0;
+  DWORD handles = 0, gdi = 0, user = 0;
+  std::size_t windows = 0;
+};
+
+// What Wine reports of another process: its committed private memory (the
+// page-file figure) and working set. Its handle, GDI and USER counts it reports
+// as 0, so the program's windows are counted here instead.
+Usage usageOf(HANDLE process, DWORD pid) {
+  Usage u;
+  PROCESS_MEMORY_COUNTERS memory{};
+  if (GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+    u.privateMb = static_cast<double>(memory.PagefileUsage) / (1024.0 * 1024.0);
+    u.workingSetMb = static_cast<double>(memory.WorkingSetSize) / (1024.0 * 1024.0);
+  }
+  GetProcessHandleCount(process, &u.handles);
+  u.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  u.user = GetGuiResources(process, GR_USEROBJECTS);
+  for (HWND top : topLevelWindows(pid)) u.windows += 1 + descendants(top).size();
+  return u;
+}
+
+class ParvexLoadE2E : public ParvexE2E {
+ protected:
+  // One tick of the monitoring timer, run to its end.
+  static bool tick(HWND main, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main, WM_TIMER, kTimer1, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+  }
+
+  // The folder of 100,000 entries that the test wrapper made, put back where it
+  // belongs if an earlier test left it moved away; "" when there is none.
+  static std::string bigFolder() {
+    if (test::ServerDir().empty()) return "";
+    const std::string big = test::ServerDir() + "\\big";
+    MoveFileA((big + "-gone").c_str(), big.c_str());
+    return fileExists(big) ? big : "";
+  }
+
+  void makeFiles(const std::string& folder, int count) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; ++i) {
+      const std::string path = folder + "\\entry-" + std::to_string(100000 + i) + ".dat";
+      HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+  }
+
+  void useSmtp() {
+    putString("Opts", "SoundAlarm", "0");
+    putString("Opts", "MAPI", "0");
+    putString("Opts", "Server", "127.0.0.1:" + std::to_string(test::SinkPort()));
+    putString("Opts", "SendEmail", "monitor@example.com");
+    putString("Opts", "NumRecip", "1");
+    putString("Opts", "Recip1", "ops@example.com");
+  }
+
+  // Ten thousand ticks over 20 folders, a change now and then; memory and handles
+  // after 1,000, 5,000 and 10,000 ticks must stay flat.
+  void longRun(HWND main, bool alarmMode, const std::string& folderBase) {
+    constexpr int kTicks = 10000;
+    constexpr int kChangeEvery = 500;
+    std::vector<Usage> seen;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 1; i <= kTicks; ++i) {
+      const bool change = i % kChangeEvery == 0;
+      if (change) writeFile(folderBase + std::to_string(i / kChangeEvery % 20) + "\\tick-" + std::to_string(i), "x");
+      ASSERT_TRUE(tick(main, 60000)) << "tick " << i;
+      if (change && alarmMode) {
+        ASSERT_TRUE(visible(main)) << "no summary at tick " << i;
+        click(findControl(main, kBtActivate));  // Reactivate
+        ASSERT_TRUE(waitUntil([&] { return !visible(main); }, kStepTimeout)) << "Reactivate at tick " << i;
+      }
+      if (i == 1000 || i == 5000 || i == kTicks) {
+        seen.push_back(usageOf(processes.back().handle(), processes.back().pid()));
+        const Usage& u = seen.back();
+        std::printf("  [load] %s mode, %5d ticks (%.0f s): private %.2f MB, working set %.2f MB, windows %zu, "
+                    "handles %lu, GDI %lu, USER %lu (as Wine reports them)\n",
+                    alarmMode ? "alarm" : "SMTP", i, secondsSince(start), u.privateMb, u.workingSetMb, u.windows,
+                    static_cast<unsigned long>(u.handles), static_cast<unsigned long>(u.gdi),
+                    static_cast<unsigned long>(u.user));
+      }
+    }
+    ASSERT_EQ(seen.size(), 3u);
+    ASSERT_GT(seen[0].privateMb, 0.0) << "no memory figure";
+    EXPECT_LT(seen[2].privateMb - seen[0].privateMb, 1.0) << "memory grows with the ticks";
+    EXPECT_EQ(seen[2].windows, seen[0].windows) << "windows pile up";
+    EXPECT_LE(seen[2].handles, seen[0].handles + 8) << "handles grow with the ticks";
+    EXPECT_LE(seen[2].gdi, seen[0].gdi + 8) << "GDI objects grow with the ticks";
+    EXPECT_LE(seen[2].user, seen[0].user + 8) << "USER objects grow with the ticks";
+    EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+  }
+
+  // The summary panel answers: it scrolls to its end, and the print and append
+  // buttons open their dialogs, which are cancelled.
+  void expectPanelUsable(HWND main, int lines) {
+    HWND memo = control(main, kMeSummary);
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutA(memo, WM_VSCROLL, SB_BOTTOM, 0, SMTO_NORMAL, 5000, &result), 0u) << "memo hangs";
+    DWORD_PTR first = 0;
+    SendMessageTimeoutA(memo, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_NORMAL, 5000, &first);
+    EXPECT_GT(first, static_cast<DWORD_PTR>(lines - 100)) << "the memo did not scroll to its end";
+    for (int button : {kBtAppend, kBtPrint}) {
+      const auto start = std::chrono::steady_clock::now();
+      click(control(main, button));
+      const MessageBoxSeen dialog = waitMessageBox(processes.back().pid(), 15000);
+      ASSERT_NE(dialog.window, nullptr) << "button " << button << " did not answer";
+      std::printf("  [load] dialog of button %d after %.2f s\n", button, secondsSince(start));
+      PostMessageA(dialog.window, WM_COMMAND, IDCANCEL, 0);
+      EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog.window); }, kStepTimeout));
+    }
+  }
+};
+
+TEST_F(ParvexLoadE2E, HundredThousandDeletedAndAddedEntriesInAlarmMode) {
+  const std::string big = bigFolder();
+  if (big.empty()) GTEST_SKIP() << "no folder of many entries";
+  auto start = std::chrono::steady_clock::now();
+  putString("Start", "Dir1", big);
+  HWND main = startMonitoringAutomatically("600");
+  ASSERT_NE(main, nullptr);
+
+  // The folder goes as a whole: every entry is deleted.
+  ASSERT_TRUE(MoveFileA(big.c_str(), (big + "-gone").c_str()));
+  start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(tick(main, 120000)) << "the tick did not end";
+  ASSERT_TRUE(shownWithin(main, 60000));
+  std::printf("  [load] tick to %d deleted entries on screen: %.2f s\n", kHugeSet, secondsSince(start));
+  auto lines = summaryLines(main);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kHugeSet + 2));
+  EXPECT_EQ(lines[2].rfind("Deleted " + big + "\\entry-", 0), 0u) << lines[2];
+  expectPanelUsable(main, kHugeSet + 2);
+
+  // Reactivate with the folder gone, then it comes back: every entry is new.
+  click(control(main, kBtActivate));
+  ASSERT_TRUE(hiddenWithin(main, 60000));
+  ASSERT_TRUE(MoveFileA((big + "-gone").c_str(), big.c_str()));
+  start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(tick(main, 120000));
+  ASSERT_TRUE(shownWithin(main, 60000));
+  std::printf("  [load] tick to %d added entries on screen: %.2f s\n", kHugeSet, secondsSince(start));
+  lines = summaryLines(main);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kHugeSet + 2));
+  EXPECT_EQ(lines.back().rfind("Added " + big + "\\entry-", 0), 0u) << lines.back();
+}
+
+TEST_F(ParvexLoadE2E, HundredThousandDeletedEntriesAreMailedComplete) {
+  const std::string big = bigFolder();
+  if (big.empty()) GTEST_SKIP() << "no folder of many entries";
+  putString("Start", "Dir1", big);
+  useSmtp();
+  HWND main = startMonitoringAutomatically("600");
+  ASSERT_NE(main, nullptr);
+  const int before = test::SinkMessageCount();
+  ASSERT_TRUE(MoveFileA(big.c_str(), (big + "-gone").c_str()));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(tick(main, 180000)) << "the tick did not end";
+  ASSERT_TRUE(waitUntil([&] { return !test::SinkMessage(before + 1).empty(); }, 60000)) << "no message";
+  std::printf("  [load] tick to the message of %d deleted entries stored: %.2f s\n", kHugeSet, secondsSince(start));
+  const std::string stored = test::SinkMessage(before + 1);
+  int deleted = 0;
+  for (std::size_t at = stored.find("\r\nDeleted "); at != std::string::npos; at = stored.find("\r\nDeleted ", at + 2))
+    ++deleted;
+  EXPECT_EQ(deleted, kHugeSet);
+  EXPECT_NE(stored.find("Deleted " + big + "\\entry-" + std::to_string(100000 + kHugeSet - 1) + ".dat\r\n"),
+            std::string::npos);
+  EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+  processes.back().kill();
+  MoveFileA((big + "-gone").c_str(), big.c_str());
+}
+
+TEST_F(ParvexLoadE2E, TenThousandTicksKeepMemoryAndHandlesFlat) {
+  const bool servers = !test::ServerDir().empty();
+  for (bool alarmMode : {true, false}) {
+    if (!alarmMode && !servers) continue;
+    SCOPED_TRACE(alarmMode ? "alarm mode" : "SMTP mode");
+    clearSettings();
+    const std::string base = work + (alarmMode ? "\\alarm-" : "\\smtp-");
+    for (int f = 0; f < 20; ++f) {
+      makeFiles(base + std::to_string(f), 10);
+      putString("Start", ("Dir" + std::to_string(f + 1)).c_str(), base + std::to_string(f));
+    }
+    if (!alarmMode) useSmtp();
+    HWND main = startMonitoringAutomatically("600");
+    ASSERT_NE(main, nullptr);
+    const int before = servers ? test::SinkMessageCount() : 0;
+    longRun(main, alarmMode, base);
+    if (!alarmMode) {
+      EXPECT_EQ(test::SinkMessageCount() - before, 20) << "one message per change";
+    }
+    processes.back().kill();
+  }
+}
+
+}  // namespace
+}  // namespace e2e
