@@ -70,39 +70,48 @@ sys.exit(0 if ok else 1)
 EOF
 }
 
-# The installer this machine can run: the real 32-bit one where 32-bit Wine
-# runs; elsewhere the same script compiled as a 64-bit program.
-installer_under_wine() {
-  local arch=$PARVEX_WIN_ARCH dir setup expect prefix
-  if [ "$arch" = i686 ]; then
-    dir=build/win32
-    setup=$out/parvex-$version-setup.exe
-    expect=i686
-    prefix=$root/build/wine-prefix-release-win32
-    export PARVEX_WINEPREFIX_WIN32=$prefix
-    echo "Installer test runs the real 32-bit $setup in a 32-bit Wine prefix: $PARVEX_WIN_REASON."
-    echo "On 32-bit Windows it installs the 32-bit build."
-  else
-    dir=build/win64
-    setup=build/release-test/parvex-$version-setup-amd64-stub.exe
-    expect=x86_64
-    prefix=$root/build/wine-prefix-release-win64
-    export PARVEX_WINEPREFIX_WIN64=$prefix
-    scripts/make-release --amd64-stub-installer "$setup" >/dev/null || { fail "the 64-bit test installer was not made"; return; }
-    echo "Installer test runs $setup, the same installer script compiled with NSIS's amd64 stub," \
-      "in a 64-bit Wine prefix, not the real 32-bit setup: $PARVEX_WIN_REASON."
-    echo "On 64-bit Windows it installs the 64-bit build."
-  fi
+# One run of the installer tests on a fresh prefix: the driver of the prefix's
+# architecture starts the installer, which installs the build of that Windows.
+installer_tests() {
+  local arch=$1 setup=$2 dir prefix
+  dir=$([ "$arch" = i686 ] && echo build/win32 || echo build/win64)
+  prefix=$root/build/wine-prefix-release-$([ "$arch" = i686 ] && echo win32 || echo win64)
+  export PARVEX_WINEPREFIX_WIN32=$root/build/wine-prefix-release-win32
+  export PARVEX_WINEPREFIX_WIN64=$root/build/wine-prefix-release-win64
   cmake --build "$dir" -j "${PARVEX_JOBS:-1}" --target installer_tests >/dev/null || { fail "installer_tests did not build"; return; }
   # A fresh prefix each time: the tests begin on a machine without Parvex.
   rm -rf "$prefix"
   parvex_start_xvfb
-  parvex_start_wine || { fail "Wine did not start"; return; }
+  local chosen=$PARVEX_WIN_ARCH
+  PARVEX_WIN_ARCH=$arch
+  parvex_start_wine || { PARVEX_WIN_ARCH=$chosen; fail "Wine did not start"; return; }
+  PARVEX_WIN_ARCH=$chosen
   mkdir -p "$dir/screenshots"
   scripts/wine-run "$dir/tests/release/installer_tests.exe" --gtest_color=no --setup="$root/$setup" \
-    --version="$version" --arch="$expect" --screenshots="$root/$dir/screenshots" ||
-    fail "installer tests under Wine"
+    --version="$version" --arch="$arch" --screenshots="$root/$dir/screenshots" ||
+    fail "installer tests under Wine ($setup on $arch Windows)"
+  wineserver -k 2>/dev/null || true
   ls "$dir"/screenshots/installer-*.png 2>/dev/null
+}
+
+# The installer this machine can run: the real 32-bit one where 32-bit Wine
+# runs, on 32-bit and on 64-bit Windows; elsewhere the same script compiled as a
+# 64-bit program.
+installer_under_wine() {
+  local setup=$out/parvex-$version-setup.exe stub=build/release-test/parvex-$version-setup-amd64-stub.exe
+  if [ "$PARVEX_WIN_ARCH" = i686 ]; then
+    echo "Installer tests run the real 32-bit $setup ($PARVEX_WIN_REASON)."
+    echo "On 32-bit Windows (32-bit Wine prefix) it must install the 32-bit build:"
+    installer_tests i686 "$setup"
+    echo "On 64-bit Windows (64-bit Wine prefix) it must install the 64-bit build:"
+    installer_tests x86_64 "$setup"
+  else
+    echo "Installer tests run $stub, the same installer script compiled with NSIS's amd64 stub," \
+      "not the real 32-bit setup, because $PARVEX_WIN_REASON."
+    scripts/make-release --amd64-stub-installer "$stub" >/dev/null || { fail "the 64-bit test installer was not made"; return; }
+    echo "On 64-bit Windows (64-bit Wine prefix) it must install the 64-bit build:"
+    installer_tests x86_64 "$stub"
+  fi
 }
 
 check_zip 32 "$exe32"
