@@ -204,6 +204,13 @@ HWND waitText(HWND root, const std::string& wanted) {
   return found;
 }
 
+// The window title without the blank that NSIS puts after it on some pages.
+std::string caption(HWND window) {
+  std::string title = text(window);
+  while (!title.empty() && title.back() == ' ') title.pop_back();
+  return title;
+}
+
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
@@ -275,7 +282,7 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
       kWindowTimeout);
   ASSERT_NE(window, nullptr);
   const std::string version = g_options.version;
-  EXPECT_EQ(text(window), std::string(kProduct) + " " + version + " Setup");
+  EXPECT_EQ(caption(window), std::string(kProduct) + " " + version + " Setup");
   HWND next = findControl(window, IDOK);
   ASSERT_NE(next, nullptr);
 
@@ -305,6 +312,41 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
 
   expectInstalled();
   EXPECT_EQ(lower(runValue()), lower("\"" + installedExe() + "\""));
+}
+
+TEST_F(Installer, UninstallerAsksBeforeRemovingTheSettings) {
+  ASSERT_TRUE(keyExists(HKEY_CURRENT_USER, kSettingsKey));
+  Process uninstall(installDir() + "\\uninstall.exe", "", "_?=" + installDir());
+  ASSERT_TRUE(uninstall.started());
+  HWND window = findTopLevel(uninstall.pid(), "#32770", kWindowTimeout);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(caption(window), std::string(kProduct) + " " + g_options.version + " Uninstall");
+  ASSERT_TRUE(waitUntil([&] { return visible(window); }, kWindowTimeout));
+  click(findControl(window, IDOK));
+
+  HWND question = nullptr;
+  waitUntil(
+      [&] {
+        for (HWND box : topLevelWindows(uninstall.pid(), "#32770"))
+          for (HWND label : descendants(box, "Static"))
+            if (IsWindowVisible(box) && text(label).rfind("Also remove your Parvex 2000 settings", 0) == 0) question = box;
+        return question != nullptr;
+      },
+      kWindowTimeout);
+  ASSERT_NE(question, nullptr) << "the uninstaller did not ask about the settings";
+  EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kSettingsKey)) << "removed before the answer";
+  click(findControl(question, IDYES));
+
+  HWND close = findControl(window, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(close) && text(close) == "&Close"; }, kInstallTimeout));
+  click(close);
+  ASSERT_TRUE(uninstall.waitExit(kWindowTimeout));
+  EXPECT_EQ(uninstall.exitCode(), 0u);
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kSettingsKey));
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Brenmark Corporation")) << "the empty company key stays behind";
+  EXPECT_FALSE(fileExists(installedExe()));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(RegKey(HKEY_CURRENT_USER, kRunKey).has(kProduct));
 }
 
 }  // namespace
