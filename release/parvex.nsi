@@ -1,7 +1,8 @@
 ; Parvex 2000 installer. scripts/make-release compiles it with makensis:
 ;   makensis -DVERSION=x.y.z -DEXE32=<i686 parvex.exe> -DEXE64=<x86_64 parvex.exe>
 ;            -DREADME=<README.txt> -DLICENSE=<LICENSE.txt> -DICON=<parvex.ico>
-;            -DOUTFILE=<setup.exe> [-DAMD64_STUB] parvex.nsi
+;            -DEXE32_KB=<size> -DEXE64_KB=<size> -DOUTFILE=<setup.exe> [-DAMD64_STUB]
+;            parvex.nsi
 ; The product is a 32-bit installer, which starts on every Windows. AMD64_STUB
 ; builds the same script as a 64-bit program, only so that machines that cannot
 ; run 32-bit programs can still test it.
@@ -110,6 +111,7 @@ Function .onInit
       StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
     ${EndIf}
   ${EndIf}
+  Call CountOneBuild
   ; Off on a first install; an upgrade keeps the user's earlier choice.
   StrCpy $StartAtLogon 0
   ClearErrors
@@ -151,7 +153,7 @@ Function OptionsPageLeave
   ${EndIf}
 FunctionEnd
 
-Section "Install"
+Section "Install" SecInstall
   SetOutPath "$INSTDIR"
   ${If} ${IsNativeAMD64}
     File "/oname=${EXE}" "${EXE64}"
@@ -187,6 +189,18 @@ Section "Install"
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   ${EndIf}
 SectionEnd
+
+; The section holds both builds but installs one: the space needed is without
+; the other. (Defined after the section, whose index it names.)
+Function CountOneBuild
+  SectionGetSize ${SecInstall} $0
+  ${If} ${IsNativeAMD64}
+    IntOp $0 $0 - ${EXE32_KB}
+  ${Else}
+    IntOp $0 $0 - ${EXE64_KB}
+  ${EndIf}
+  SectionSetSize ${SecInstall} $0
+FunctionEnd
 
 Function un.onInit
   !insertmacro RefuseWhileRunning
