@@ -40,12 +40,14 @@ check_zip() {
 }
 
 check_resources() {
-  python3 - "$version" "$exe32" "$exe64" <<'EOF'
+  python3 - "$version" "$exe32" "$exe64" "$out/parvex-$version-setup.exe" <<'EOF'
 import sys
 sys.path.insert(0, "tests/release")
 from pe_resources import describe
 version, builds = sys.argv[1], {"i686": sys.argv[2], "x86_64": sys.argv[3]}
-ok = True
+setup = describe(sys.argv[4])["strings"]
+ok = setup.get("ProductVersion") == version and setup.get("ProductName") == "Parvex 2000"
+print("setup.exe: %s %s" % (setup.get("ProductName"), setup.get("ProductVersion")))
 manifests = set()
 for arch, exe in builds.items():
     info = describe(exe)
@@ -114,9 +116,21 @@ installer_under_wine() {
   fi
 }
 
+# Swapped builds must not ship under each other's names.
+refuses_swapped_builds() {
+  local tmp
+  tmp=$(mktemp -d)
+  if PARVEX_EXE32=$exe64 PARVEX_EXE64=$exe32 PARVEX_RELEASE_DIR=$tmp scripts/make-release >/dev/null 2>&1; then
+    fail "make-release packed the x86_64 build as win32"
+  fi
+  [ -z "$(ls "$tmp")" ] || fail "make-release left files after refusing: $(ls "$tmp")"
+  rm -rf "$tmp"
+}
+
 check_zip 32 "$exe32"
 check_zip 64 "$exe64"
 check_resources || fail "version resources and manifests"
+refuses_swapped_builds
 parvex_choose_windows_build
 installer_under_wine
 [ "$failures" -eq 0 ] && echo "release tests: all passed" || echo "release tests: $failures failed"

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "e2e/driver.h"
@@ -294,6 +295,11 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
   ASSERT_TRUE(waitUntil([&] { return (folder = findControl(window, 1019)) && IsWindowVisible(folder); }, kWindowTimeout));
   EXPECT_EQ(lower(text(folder)), lower(installDir()));
   EXPECT_TRUE(saveScreenshot(window, "installer-2-folder.png"));
+  // The installer carries both builds but installs one; it must ask room for one.
+  double requiredMb = 0;
+  for (HWND label : descendants(window, "Static"))
+    if (text(label).rfind("Space required: ", 0) == 0) requiredMb = std::atof(text(label).c_str() + 16);
+  EXPECT_GT(requiredMb, 0.0);
 
   click(next);
   HWND logon = waitText(window, kLogonBoxText);
@@ -312,6 +318,7 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
 
   expectInstalled();
   EXPECT_EQ(lower(runValue()), lower("\"" + installedExe() + "\""));
+  EXPECT_LT(requiredMb * 1024 * 1024, 1.5 * fileSize(installedExe()));
 }
 
 TEST_F(Installer, UninstallerAsksBeforeRemovingTheSettings) {
