@@ -113,6 +113,18 @@ windows_benchmarks() {
   return $ok
 }
 
+# The release files need both builds: the product and the x86_64 one, which only
+# machines that cannot run 32-bit programs have built by now.
+release() {
+  [ -f build/win64/build.ninja ] ||
+    cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(parvex_toolchain x86_64)" \
+      -DCMAKE_BUILD_TYPE=Release -DPARVEX_WERROR=ON >/dev/null || return 1
+  cmake --build build/win32 -j "$jobs" --target parvex &&
+    cmake --build build/win64 -j "$jobs" --target parvex &&
+    scripts/make-release &&
+    PARVEX_JOBS=$jobs tests/release/test-release.sh
+}
+
 parvex_choose_windows_build
 echo "Windows tests run on the $PARVEX_WIN_ARCH build: $PARVEX_WIN_REASON."
 
@@ -122,6 +134,7 @@ step "native benchmarks" native_benchmarks
 step "Windows product build (i686, warnings as errors)" product_build
 step "Windows tests under Wine ($PARVEX_WIN_ARCH build)" windows_tests
 step "Windows benchmarks under Wine ($PARVEX_WIN_ARCH build)" windows_benchmarks
+step "Release: zips and installer, installer tested under Wine" release
 
 echo
 [ ${#failures[@]} -gt 0 ] && printf 'failed step: %s\n' "${failures[@]}"

@@ -15,8 +15,9 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
-Process::Process(const std::string& exe, const std::string& workingDir) {
+Process::Process(const std::string& exe, const std::string& workingDir, const std::string& arguments) {
   std::string command = "\"" + exe + "\"";
+  if (!arguments.empty()) command += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -18,7 +18,8 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 class Process {
  public:
   Process() = default;
-  Process(const std::string& exe, const std::string& workingDir);
+  // arguments: the rest of the command line, as the program should see it.
+  Process(const std::string& exe, const std::string& workingDir, const std::string& arguments = "");
   ~Process();
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
