@@ -99,6 +99,7 @@ TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
   addLabel(kWebAddress, 12, 222, 361, line, SS_CENTER);
 
   okButton_ = CreateButton(Handle(), "OK", {62, 277, 129, 27}, IDOK, buttonFont_.Handle(), true);
+  SetActiveControl(okButton_);
   btWeb_ = CreateButton(Handle(), "Brenmark Home Page", {210, 277, 149, 27}, kBtWeb, buttonFont_.Handle());
   hints_.Add(btWeb_, "Launch your browser to Brenmark Home Page");
   // The background lies under everything else.
@@ -137,12 +138,6 @@ LRESULT TfrmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) {
-        SetFocus(okButton_);
-        return 0;
-      }
-      break;
     default:
       break;
   }

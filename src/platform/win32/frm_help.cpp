@@ -57,6 +57,7 @@ TfrmHelp::TfrmHelp(TApplication& application, HWND owner)
                         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, {8, 8, 521, 320},
                         kHelpMemo, memoFont_.Handle());
   btOK_ = CreateButton(Handle(), "OK", {215, 344, 97, 25}, IDOK, buttonFont_.Handle(), true);
+  SetActiveControl(btOK_);
   OnClick(IDOK, [this] { btOKClick(); });
   OnCommand(IDCANCEL, [this](int) { Close(); });
   CenterOnScreen();
@@ -70,12 +71,6 @@ LRESULT TfrmHelp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) {
-        SetFocus(btOK_);
-        return 0;
       }
       break;
     default:

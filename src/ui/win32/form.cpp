@@ -127,6 +127,12 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_ACTIVATE:
+      if (activeControl_ && LOWORD(wParam) != WA_INACTIVE) {
+        SetFocus(activeControl_);
+        return 0;
+      }
+      break;
     default:
       break;
   }

@@ -28,6 +28,8 @@ class TForm {
   void OnCommand(int id, std::function<void(int code)> handler);
   void OnClick(int id, std::function<void()> handler);
   void OnNotify(int id, std::function<void(NMHDR& header)> handler);
+  // The control that takes the focus whenever the form becomes active.
+  void SetActiveControl(HWND control) { activeControl_ = control; }
 
   void Show();
   void Hide();
@@ -56,6 +58,7 @@ class TForm {
 
   TApplication& application_;
   HWND window_ = nullptr;
+  HWND activeControl_ = nullptr;
   bool closed_ = false;
   std::map<int, std::function<void(int)>> commands_;
   std::map<int, std::function<void(NMHDR&)>> notifies_;
