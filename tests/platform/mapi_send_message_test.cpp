@@ -192,6 +192,14 @@ TEST_F(MapiSend, ErrorTextsAndTheSilentAbort) {
     mapi.results["send"] = c.code;
     EXPECT_EQ(errorOf([&] { msg.Send(); }), c.text);
   }
+  const char* const texts[] = {"General Failure", "Login Failure", "Disk Full", "Insufficient Memory",
+                               "Access Denied", "", "Too Many Sessions", "Too Many Files", "Too Many Recipients",
+                               "Attachment Not Found", "Attachment Open Failure", "Attachment Write Failure",
+                               "Unknown Recipient", "Bad Recipient Type", "No Messages", "Invalid Message",
+                               "Text Too Large", "Invalid Session", "Type Not Supported", "Ambiguous Recipient",
+                               "Message In Use", "Network Failure", "Invalid Edit Fields", "Invalid Recipients",
+                               "Feature Not Supported"};
+  for (int code = 2; code <= 26; ++code) EXPECT_EQ(MapiErrorText(code), texts[code - 2]) << code;
   try {
     RaiseMapiError(3);
   } catch (const EMapiError& e) {
