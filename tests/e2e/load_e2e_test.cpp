@@ -63,6 +63,20 @@ class ParvexLoadE2E : public ParvexE2E {
     return fileExists(big) ? big : "";
   }
 
+  // Starts monitoring the folder of many entries; gives the main window once the
+  // start snapshot is taken. The window answers a sent message only when its
+  // start-up (and so the snapshot) is over; a folder being listed cannot be moved.
+  HWND startWatchingBig(const std::string& big) {
+    putString("Start", "Dir1", big);
+    HWND main = startMonitoringAutomatically("600");
+    DWORD_PTR result = 0;
+    if (main && !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result)) return nullptr;
+    return main;
+  }
+  static bool moveFolder(const std::string& from, const std::string& to) {
+    return waitUntil([&] { return MoveFileA(from.c_str(), to.c_str()) != 0; }, 30000);
+  }
+
   void makeFiles(const std::string& folder, int count) {
     CreateDirectoryA(folder.c_str(), nullptr);
     for (int i = 0; i < count; ++i) {
@@ -141,14 +155,12 @@ class ParvexLoadE2E : public ParvexE2E {
 TEST_F(ParvexLoadE2E, HundredThousandDeletedAndAddedEntriesInAlarmMode) {
   const std::string big = bigFolder();
   if (big.empty()) GTEST_SKIP() << "no folder of many entries";
-  auto start = std::chrono::steady_clock::now();
-  putString("Start", "Dir1", big);
-  HWND main = startMonitoringAutomatically("600");
+  HWND main = startWatchingBig(big);
   ASSERT_NE(main, nullptr);
 
   // The folder goes as a whole: every entry is deleted.
-  ASSERT_TRUE(MoveFileA(big.c_str(), (big + "-gone").c_str()));
-  start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(moveFolder(big, big + "-gone"));
+  auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(tick(main, 120000)) << "the tick did not end";
   ASSERT_TRUE(shownWithin(main, 60000));
   std::printf("  [load] tick to %d deleted entries on screen: %.2f s\n", kHugeSet, secondsSince(start));
@@ -160,9 +172,13 @@ TEST_F(ParvexLoadE2E, HundredThousandDeletedAndAddedEntriesInAlarmMode) {
   // Reactivate with the folder gone, then it comes back: every entry is new.
   click(control(main, kBtActivate));
   ASSERT_TRUE(hiddenWithin(main, 60000));
-  ASSERT_TRUE(MoveFileA((big + "-gone").c_str(), big.c_str()));
+  ASSERT_TRUE(moveFolder(big + "-gone", big));
   start = std::chrono::steady_clock::now();
   ASSERT_TRUE(tick(main, 120000));
+  // A tick that meets one still under way does nothing; the next one reports.
+  if (!shownWithin(main, 3000)) {
+    ASSERT_TRUE(tick(main, 120000));
+  }
   ASSERT_TRUE(shownWithin(main, 60000));
   std::printf("  [load] tick to %d added entries on screen: %.2f s\n", kHugeSet, secondsSince(start));
   lines = summaryLines(main);
@@ -173,12 +189,11 @@ TEST_F(ParvexLoadE2E, HundredThousandDeletedAndAddedEntriesInAlarmMode) {
 TEST_F(ParvexLoadE2E, HundredThousandDeletedEntriesAreMailedComplete) {
   const std::string big = bigFolder();
   if (big.empty()) GTEST_SKIP() << "no folder of many entries";
-  putString("Start", "Dir1", big);
   useSmtp();
-  HWND main = startMonitoringAutomatically("600");
+  HWND main = startWatchingBig(big);
   ASSERT_NE(main, nullptr);
   const int before = test::SinkMessageCount();
-  ASSERT_TRUE(MoveFileA(big.c_str(), (big + "-gone").c_str()));
+  ASSERT_TRUE(moveFolder(big, big + "-gone"));
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(tick(main, 180000)) << "the tick did not end";
   ASSERT_TRUE(waitUntil([&] { return !test::SinkMessage(before + 1).empty(); }, 60000)) << "no message";
