@@ -454,7 +454,7 @@ void TfrmWatcher::showSummaryPanel() {
   showWindow();
 }
 
-std::vector<std::string> TfrmWatcher::summaryShown() const { return SplitLines(GetText(meSummary_)); }
+std::vector<std::string> TfrmWatcher::summaryShown() const { return summaryLines_.Lines(); }
 
 void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
   SetText(meSummary_, JoinLines(lines));
