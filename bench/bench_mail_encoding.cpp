@@ -13,8 +13,8 @@
 #include "mail/base64.h"
 #include "mail/mail_message.h"
 #include "mail/quoted_printable.h"
-#include "ui/message_pump.h"
-#include "ui/streams.h"
+#include "runtime/message_pump.h"
+#include "runtime/streams.h"
 
 using namespace parvex;
 using Clock = std::chrono::steady_clock;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "net/mxsmtp.h"
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 #ifdef _WIN32
 #include <windows.h>

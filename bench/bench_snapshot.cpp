@@ -23,7 +23,7 @@
 
 #include "app/win32/find_file_lister.h"
 #include "app/win32/locale_collation.h"
-#include "ui/win32/win32_user_clock.h"
+#include "runtime/win32/win32_user_clock.h"
 namespace platform {
 using Lister = parvex::FindFileLister;
 using Collation = parvex::UserLocaleCollation;
@@ -65,7 +65,7 @@ std::size_t BareEnumeration(const std::string& folder) {
 
 #include "app/posix/ascii_collation.h"
 #include "app/posix/posix_directory_lister.h"
-#include "ui/posix/posix_user_clock.h"
+#include "runtime/posix/posix_user_clock.h"
 namespace platform {
 using Lister = parvex::PosixDirectoryLister;
 using Collation = parvex::AsciiCaseInsensitiveCollation;

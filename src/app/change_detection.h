@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/snapshot.h"
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

@@ -7,7 +7,7 @@
 #include "mail/mail_message.h"
 #include "net/mxsmtp.h"
 #include "platform/mapi_send_message.h"
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

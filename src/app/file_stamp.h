@@ -3,7 +3,7 @@
 // number: date in the high 16 bits, time in the low 16 bits, two-second steps.
 #include <cstdint>
 
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

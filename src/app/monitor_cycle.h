@@ -11,7 +11,7 @@
 #include "app/change_detection.h"
 #include "app/folder_slots.h"
 #include "app/snapshot.h"
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

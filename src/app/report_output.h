@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/text_layout.h"
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

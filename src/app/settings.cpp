@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 
 namespace parvex {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/snapshot.h"
-#include "ui/ini_store.h"
+#include "runtime/ini_store.h"
 
 namespace parvex {
 

@@ -3,7 +3,7 @@
 #include "mail/file_types.h"
 #include "mail/mail_text.h"
 #include "mail/short_string.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

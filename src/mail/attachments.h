@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

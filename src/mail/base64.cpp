@@ -4,7 +4,7 @@
 
 #include "mail/mail_errors.h"
 #include "mail/short_string.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

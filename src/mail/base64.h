@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

@@ -1,7 +1,7 @@
 #include "mail/mail_address.h"
 
 #include "mail/short_string.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

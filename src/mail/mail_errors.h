@@ -1,7 +1,7 @@
 #pragma once
 // Failures of the mail composition code. EMessageError: a message that cannot
 // be sent as it stands; EMessageParserError: text that cannot be decoded.
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

@@ -11,8 +11,8 @@
 #include "mail/mail_errors.h"
 #include "mail/mail_headers.h"
 #include "mail/string_list.h"
-#include "ui/message_pump.h"
-#include "ui/streams.h"
+#include "runtime/message_pump.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

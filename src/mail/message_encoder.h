@@ -8,7 +8,7 @@
 
 #include "mail/mail_message.h"
 #include "mail/string_list.h"
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

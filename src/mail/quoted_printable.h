@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "mail/string_list.h"
-#include "ui/message_pump.h"
-#include "ui/streams.h"
+#include "runtime/message_pump.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

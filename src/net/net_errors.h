@@ -1,6 +1,6 @@
 #pragma once
 // Exceptions of the SMTP transport; each carries only its message text.
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

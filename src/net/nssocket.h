@@ -12,8 +12,8 @@
 #include "net/nswinsock.h"
 #include "net/socket_host.h"
 #include "net/time_counter.h"
-#include "ui/message_pump.h"
-#include "ui/streams.h"
+#include "runtime/message_pump.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

@@ -3,7 +3,7 @@
 // temporary folder, open for reading and writing; deleted when destroyed.
 #include <string>
 
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/simple_mapi.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

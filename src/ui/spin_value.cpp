@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 
 namespace parvex {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "ui/exceptions.h"
-#include "ui/ini_store.h"
-#include "ui/string_routines.h"
+#include "runtime/exceptions.h"
+#include "runtime/ini_store.h"
+#include "runtime/string_routines.h"
 
 namespace parvex::test {
 

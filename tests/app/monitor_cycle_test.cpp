@@ -6,7 +6,7 @@
 #include <map>
 
 #include "app/alarm.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 namespace {

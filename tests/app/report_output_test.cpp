@@ -10,7 +10,7 @@
 #include "app/report_output.h"
 #include "support/fake_text_measurer.h"
 #include "support/message_of.h"
-#include "ui/text_file_append.h"
+#include "runtime/text_file_append.h"
 
 namespace parvex {
 namespace {

@@ -11,7 +11,7 @@
 #include "app/change_detection.h"
 #include "app/collation.h"
 #include "app/directory_lister.h"
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex::testing {
 

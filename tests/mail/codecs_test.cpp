@@ -9,7 +9,7 @@
 #include "mail/header_words.h"
 #include "mail/mail_errors.h"
 #include "mail/quoted_printable.h"
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "net/mxsmtp.h"
 #include "net/test_servers.h"
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

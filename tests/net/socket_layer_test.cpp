@@ -9,7 +9,7 @@
 #include "net/net_errors.h"
 #include "net/nssocket.h"
 #include "net/test_servers.h"
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "net/socket_host.h"
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex::test {
 

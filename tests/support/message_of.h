@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex::testing {
 

@@ -6,10 +6,10 @@
 #include "app/win32/watcher_controls.h"
 #include "platform/win32/frm_about.h"
 #include "platform/win32/frm_help.h"
-#include "ui/exceptions.h"
-#include "ui/string_routines.h"
-#include "ui/text_file_append.h"
-#include "ui/win32/registry.h"
+#include "runtime/exceptions.h"
+#include "runtime/string_routines.h"
+#include "runtime/text_file_append.h"
+#include "runtime/win32/registry.h"
 
 namespace parvex {
 

@@ -22,12 +22,12 @@
 #include "platform/win32/folder_browse_dlg.h"
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/tray_icon.h"
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
 #include "ui/win32/printer.h"
 #include "ui/win32/save_dialog.h"
-#include "ui/win32/win32_user_clock.h"
+#include "runtime/win32/win32_user_clock.h"
 
 namespace parvex {
 

@@ -4,9 +4,9 @@
 #include "app/settings.h"
 #include "app/win32/frm_watcher.h"
 #include "app/win32/watcher_controls.h"
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 #include "ui/win32/application.h"
-#include "ui/win32/registry.h"
+#include "runtime/win32/registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   parvex::TApplication application(instance, parvex::watcher::kProgramTitle);

@@ -2,7 +2,7 @@
 // Native host of the socket layer: hidden windows and timers on the native event
 // loop, and that loop as the message pump.
 #include "net/socket_host.h"
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

@@ -3,7 +3,7 @@
 // A WM_QUIT met on the way is put back for the main loop.
 #include <windows.h>
 
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/win32/popup_menu.h"
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "ui/exceptions.h"
-#include "ui/win32/system_error.h"
+#include "runtime/exceptions.h"
+#include "runtime/win32/system_error.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {

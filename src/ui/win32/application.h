@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "ui/message_pump.h"
+#include "runtime/message_pump.h"
 
 namespace parvex {
 

@@ -1,7 +1,7 @@
 #include "ui/win32/controls.h"
 
 #include "ui/spin_value.h"
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {

@@ -3,8 +3,8 @@
 #include <cderr.h>
 #include <commdlg.h>
 
-#include "ui/exceptions.h"
-#include "ui/win32/system_error.h"
+#include "runtime/exceptions.h"
+#include "runtime/win32/system_error.h"
 
 namespace parvex {
 

@@ -3,7 +3,7 @@
 #include <cderr.h>
 #include <commdlg.h>
 
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "ui/win32/win32_user_clock.h"
+#include "runtime/win32/win32_user_clock.h"
 
 namespace parvex {
 namespace {

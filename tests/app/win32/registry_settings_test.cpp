@@ -1,4 +1,4 @@
-#include "ui/win32/registry.h"
+#include "runtime/win32/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "app/settings.h"
 #include "support/message_of.h"
-#include "ui/win32/scratch_registry_key.h"
+#include "runtime/win32/scratch_registry_key.h"
 
 namespace parvex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 #include "ui/win32/application.h"
 #include "ui/win32/form.h"
 

@@ -1,4 +1,4 @@
-#include "ui/posix/posix_user_clock.h"
+#include "runtime/posix/posix_user_clock.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,6 +1,6 @@
-#include "ui/ini_store.h"
+#include "runtime/ini_store.h"
 
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 
 namespace parvex {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/ini_store.h"
+#include "runtime/ini_store.h"
 
 namespace parvex {
 

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ui/exceptions.h"
-#include "ui/text_file_append.h"
+#include "runtime/exceptions.h"
+#include "runtime/text_file_append.h"
 
 namespace parvex {
 namespace {

@@ -1,8 +1,6 @@
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 
 #include <gtest/gtest.h>
-
-#include "ui/spin_value.h"
 
 namespace parvex {
 namespace {
@@ -38,22 +36,6 @@ TEST(SplitLines, FollowsMemoLineRules) {
 TEST(FormatStr, PutsTheArgumentInPlaceOfTheMarker) {
   EXPECT_EQ(FormatStr("Invalid data type for '%s'", "New"), "Invalid data type for 'New'");
   EXPECT_EQ(FormatStr("no marker", "x"), "no marker");
-}
-
-TEST(SpinValue, HoldsTheIntervalInRange) {
-  EXPECT_EQ(SpinValue("60", 5, 600), 60);
-  EXPECT_EQ(SpinValue("5", 5, 600), 5);
-  EXPECT_EQ(SpinValue("600", 5, 600), 600);
-  EXPECT_EQ(SpinValue("0", 5, 600), 5);
-  EXPECT_EQ(SpinValue("4", 5, 600), 5);
-  EXPECT_EQ(SpinValue("601", 5, 600), 600);
-  EXPECT_EQ(SpinValue("9999999999", 5, 600), 600) << "too large for 32 bits is still too large";
-  EXPECT_EQ(SpinValue("  +2147483648", 5, 600), 600);
-  EXPECT_EQ(SpinValue("-9999999999", 5, 600), 5);
-  EXPECT_EQ(SpinValue("99999999999x", 5, 600), 5);
-  EXPECT_EQ(SpinValue("", 5, 600), 5);
-  EXPECT_EQ(SpinValue("abc", 5, 600), 5);
-  EXPECT_EQ(SpinValue("-20", 5, 600), 5);
 }
 
 }  // namespace

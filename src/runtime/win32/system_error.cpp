@@ -1,4 +1,4 @@
-#include "ui/win32/system_error.h"
+#include "runtime/win32/system_error.h"
 
 namespace parvex {
 

@@ -1,4 +1,4 @@
-#include "ui/string_routines.h"
+#include "runtime/string_routines.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Native clock with fixed formats (dd/MM/yyyy, HH:mm:ss), for native runs.
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

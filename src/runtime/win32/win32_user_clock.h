@@ -1,7 +1,7 @@
 #pragma once
 // GetLocalTime, and GetDateFormatA / GetTimeFormatA with the user's short date
 // and long time formats.
-#include "ui/user_clock.h"
+#include "runtime/user_clock.h"
 
 namespace parvex {
 

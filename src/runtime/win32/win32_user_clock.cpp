@@ -1,4 +1,4 @@
-#include "ui/win32/win32_user_clock.h"
+#include "runtime/win32/win32_user_clock.h"
 
 #include <windows.h>
 

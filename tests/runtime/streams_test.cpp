@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

@@ -1,10 +1,10 @@
-#include "ui/win32/registry.h"
+#include "runtime/win32/registry.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "ui/exceptions.h"
-#include "ui/string_routines.h"
+#include "runtime/exceptions.h"
+#include "runtime/string_routines.h"
 
 namespace parvex {
 

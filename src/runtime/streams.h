@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/exceptions.h"
+#include "runtime/exceptions.h"
 
 namespace parvex {
 

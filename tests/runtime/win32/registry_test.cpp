@@ -1,11 +1,11 @@
-#include "ui/win32/registry.h"
+#include "runtime/win32/registry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/message_of.h"
-#include "ui/win32/scratch_registry_key.h"
+#include "runtime/win32/scratch_registry_key.h"
 
 namespace parvex {
 namespace {

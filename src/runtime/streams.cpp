@@ -1,4 +1,4 @@
-#include "ui/streams.h"
+#include "runtime/streams.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "ui/exceptions.h"
-#include "ui/text_file_append.h"
-#include "ui/win32/system_error.h"
+#include "runtime/exceptions.h"
+#include "runtime/text_file_append.h"
+#include "runtime/win32/system_error.h"
 
 namespace parvex {
 namespace {
