@@ -3,24 +3,10 @@
 #include <windows.h>
 
 #include "app/file_stamp.h"
+#include "runtime/win32/scoped_handle.h"
 
 namespace parvex {
 namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
 
 // Packs the last-write time as local time with the offset in force at that
 // moment (FileTimeToLocalFileTime would use today's offset and move every stamp
@@ -44,15 +30,15 @@ std::int32_t StampOf(const FILETIME& utc, const TIME_ZONE_INFORMATION* zone) {
 
 void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) const {
   WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(mask.c_str(), &data));
-  if (!find.valid()) return;
+  const FindHandle find(FindFirstFileA(mask.c_str(), &data));
+  if (!find) return;
   // Read once per folder: asking for the zone at every entry costs more than the
   // enumeration itself.
   TIME_ZONE_INFORMATION zoneInfo;
   const bool haveZone = GetTimeZoneInformation(&zoneInfo) != TIME_ZONE_ID_INVALID;
   do {
     onEntry(data.cFileName, StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
-  } while (FindNextFileA(find.get(), &data));
+  } while (FindNextFileA(find.Get(), &data));
 }
 
 }  // namespace parvex

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 namespace {
@@ -14,33 +15,21 @@ constexpr UINT_PTR kTimerId = 1;
 struct WindowTarget {
   NotifyProc proc;
   std::function<void()> onTick;
-};
 
-LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* target = reinterpret_cast<WindowTarget*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (target != nullptr) {
-    // Nothing may unwind through the window system's frames.
-    try {
-      if (message == WM_TIMER && wParam == kTimerId && target->onTick) {
-        target->onTick();
-        return 0;
-      }
-      if (target->proc) {
-        if (auto result = target->proc(message, wParam, lParam)) return *result;
-      }
-    } catch (...) {
+  LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (message == WM_TIMER && wParam == kTimerId && onTick) {
+      onTick();
       return 0;
     }
+    if (proc) {
+      if (auto result = proc(message, wParam, lParam)) return *result;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
   }
-  return ::DefWindowProcA(window, message, wParam, lParam);
-}
+};
 
 void RegisterHiddenClass(HINSTANCE instance) {
-  RegisterWindowClassOnce(instance, kClassName, HiddenWindowProc);
+  RegisterWindowClassOnce(instance, kClassName, WindowThunk<WindowTarget>);
 }
 
 // RAII for one hidden window and its target.
@@ -51,9 +40,7 @@ class Win32HiddenWindow : public HiddenWindow {
     handle_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                                 &target_);
   }
-  ~Win32HiddenWindow() override {
-    if (handle_ != nullptr) ::DestroyWindow(handle_);
-  }
+  ~Win32HiddenWindow() override { UnbindAndDestroy(handle_); }
   winsock::WindowHandle Handle() const override { return reinterpret_cast<winsock::WindowHandle>(handle_); }
   HWND Hwnd() const { return handle_; }
 

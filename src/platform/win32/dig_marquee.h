@@ -10,25 +10,20 @@
 #include <string>
 
 #include "platform/dig_marquee_state.h"
-#include "platform/win32/gdi_objects.h"
+#include "runtime/win32/scoped_handle.h"
 #include "ui/win32/application.h"
-#include "ui/win32/controls.h"
+#include "ui/win32/painted_control.h"
 
 namespace parvex {
 
-class TDigMarquee {
+class TDigMarquee final : public TPaintedControl {
  public:
   static constexpr const char* kWindowClass = "TDigMarquee";
   static constexpr UINT_PTR kTimerId = 1;
 
   // Errors raised by OnFinishScrolling go to the application's default handler.
   TDigMarquee(TApplication& application, HWND parent, Bounds bounds, int id);
-  ~TDigMarquee();
-  TDigMarquee(const TDigMarquee&) = delete;
-  TDigMarquee& operator=(const TDigMarquee&) = delete;
-
-  HWND Handle() const { return window_; }
-  void SetBounds(Bounds bounds);
+  ~TDigMarquee() override;
 
   const std::string& Caption() const { return state_.Caption(); }
   void SetCaption(std::string caption);
@@ -45,17 +40,15 @@ class TDigMarquee {
   void SetOnFinishScrolling(std::function<void()> handler) { state_.OnFinishScrolling = std::move(handler); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void renderText();
-  void paint(HDC dc);
-  void paintNow();
   void startTimer();
 
   TApplication& application_;
-  HWND window_ = nullptr;
   DigMarqueeState state_;
-  TGdiBitmap letters_;
-  TGdiBitmap text_;
+  BitmapHandle letters_;
+  BitmapHandle text_;
 };
 
 }  // namespace parvex

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "platform/win32/about_controls.h"
-#include "platform/win32/gdi_objects.h"
+#include "runtime/win32/scoped_handle.h"
+#include "ui/win32/scoped_selection.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {
@@ -54,11 +55,10 @@ LRESULT CALLBACK BevelPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 SIZE textSize(HFONT font, const char* text) {
-  TWindowDC screen(nullptr);
-  const HGDIOBJ previous = SelectObject(screen.Handle(), font);
+  const WindowDcHandle screen = GetWindowDc(nullptr);
+  const ScopedSelection selected(screen.Get(), font);
   SIZE size{};
-  GetTextExtentPoint32A(screen.Handle(), text, static_cast<int>(std::char_traits<char>::length(text)), &size);
-  SelectObject(screen.Handle(), previous);
+  GetTextExtentPoint32A(screen.Get(), text, static_cast<int>(std::char_traits<char>::length(text)), &size);
   return size;
 }
 

@@ -6,31 +6,23 @@
 
 #include <array>
 
-#include "ui/win32/controls.h"
+#include "ui/win32/painted_control.h"
 
 namespace parvex {
 
-class TGradientBack {
+class TGradientBack final : public TPaintedControl {
  public:
   static constexpr const char* kWindowClass = "TGradientBack";
 
   // Fills the parent's client area.
   TGradientBack(HWND parent, int id);
-  ~TGradientBack();
-  TGradientBack(const TGradientBack&) = delete;
-  TGradientBack& operator=(const TGradientBack&) = delete;
-
-  HWND Handle() const { return window_; }
   bool isAllBlue() const { return isAllBlue_; }
   // Takes effect at the next paint.
   void SetIsAllBlue(bool allBlue) { isAllBlue_ = allBlue; }
-  void SetBounds(Bounds bounds);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void paint(HDC dc) const;
+  void Paint(HDC dc) override;
 
-  HWND window_ = nullptr;
   bool isAllBlue_ = false;
   std::array<COLORREF, 256> blue_{};
   std::array<COLORREF, 256> blend_{};

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 
@@ -28,7 +29,7 @@ TTrayIcon::TTrayIcon(HINSTANCE instance, HWND applicationWindow, MessagePump& pu
     : applicationWindow_(applicationWindow), pump_(pump), shellNotify_(std::move(shellNotify)) {
   static_assert(kIconDataSize <= sizeof(NOTIFYICONDATAA));
   if (!shellNotify_) shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); };
-  registerWindowClass(instance, &TTrayIcon::WindowProc);
+  registerWindowClass(instance, WindowThunk<TTrayIcon>);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   // A hidden top-level window rather than a message-only one, so that others can
   // find it by its class.
@@ -37,13 +38,8 @@ TTrayIcon::TTrayIcon(HINSTANCE instance, HWND applicationWindow, MessagePump& pu
 }
 
 TTrayIcon::~TTrayIcon() {
-  if (mapping_) CloseHandle(mapping_);
   if (active_) removeIcon();
-  if (icon_) DestroyIcon(icon_);
-  if (window_) {
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  UnbindAndDestroy(window_);
 }
 
 void TTrayIcon::SetActive(bool value) {
@@ -69,18 +65,18 @@ void TTrayIcon::SetToolTip(std::string value) {
 }
 
 void TTrayIcon::SetIcon(HICON icon) {
-  if (icon == icon_) return;
-  HICON copy = icon ? CopyIcon(icon) : nullptr;
-  if (icon_) DestroyIcon(icon_);
-  icon_ = copy;
+  if (icon == icon_.Get()) return;
+  icon_.reset(icon ? CopyIcon(icon) : nullptr);
   updateIcon();
 }
 
 void TTrayIcon::Loaded() {
   if (!idMessage_.empty()) {
     idMessageNumber_ = RegisterWindowMessageA(idMessage_.c_str());
-    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, idMessage_.c_str());
-    if (mapping_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, idMessage_.c_str());
+    const bool runningAlready = mapping && GetLastError() == ERROR_ALREADY_EXISTS;
+    mapping_.reset(mapping);
+    if (runningAlready) {
       PostMessageA(HWND_BROADCAST, idMessageNumber_, 0, 0);
       ExitProcess(0);
     }
@@ -95,7 +91,7 @@ void TTrayIcon::fillIconData() {
   iconData_.uID = 0;
   iconData_.uFlags = kIconFlags;
   iconData_.uCallbackMessage = kIconCallbackMessage;
-  iconData_.hIcon = icon_;
+  iconData_.hIcon = icon_.Get();
   std::memcpy(iconData_.szTip, toolTip_.data(), toolTip_.size());  // at most 62 of 64 bytes
 }
 
@@ -114,17 +110,9 @@ bool TTrayIcon::updateIcon() {
 
 bool TTrayIcon::removeIcon() { return shellNotify_(NIM_DELETE, &iconData_) != FALSE; }
 
-LRESULT CALLBACK TTrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self && self->window_ == window) return self->handleMessage(message, wParam, lParam);
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT TTrayIcon::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TTrayIcon::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The messages of the window's creation come before window_ is known.
+  if (window != window_) return DefWindowProcA(window, message, wParam, lParam);
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // The new taskbar knows no icons; this also retries an add that had failed.
     if (active_) showIcon();

@@ -11,6 +11,8 @@
 
 #include "platform/win32/popup_menu.h"
 #include "runtime/message_pump.h"
+#include "runtime/win32/scoped_handle.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 
@@ -36,7 +38,7 @@ class TTrayIcon {
   void SetToolTip(std::string value);
   const std::string& ToolTip() const { return toolTip_; }
   void SetIcon(HICON icon);
-  HICON Icon() const { return icon_; }
+  HICON Icon() const { return icon_.Get(); }
   void SetIDMessage(std::string value) { idMessage_ = std::move(value); }
   const std::string& IDMessage() const { return idMessage_; }
   UINT IDMessageNumber() const { return idMessageNumber_; }
@@ -54,8 +56,8 @@ class TTrayIcon {
   std::function<void(int x, int y)> OnRightClick;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  friend LRESULT CALLBACK WindowThunk<TTrayIcon>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void handleRightClick();
   void fillIconData();
   bool showIcon();
@@ -65,9 +67,9 @@ class TTrayIcon {
   HWND applicationWindow_;
   MessagePump& pump_;
   ShellNotify shellNotify_;
-  HANDLE mapping_ = nullptr;
+  KernelHandle mapping_;
   NOTIFYICONDATAA iconData_{};
-  HICON icon_ = nullptr;
+  IconHandle icon_;
   std::string toolTip_;
   HWND window_ = nullptr;
   bool active_ = false;

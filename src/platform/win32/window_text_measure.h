@@ -3,22 +3,20 @@
 #include <windows.h>
 
 #include "platform/text_measure.h"
+#include "runtime/win32/scoped_handle.h"
+#include "ui/win32/scoped_selection.h"
 
 namespace parvex {
 
 class WindowTextMeasure final : public TextMeasure {
  public:
   explicit WindowTextMeasure(HWND control);
-  ~WindowTextMeasure();
-  WindowTextMeasure(const WindowTextMeasure&) = delete;
-  WindowTextMeasure& operator=(const WindowTextMeasure&) = delete;
 
   int textWidth(const std::string& text) const override;
 
  private:
-  HWND control_;
-  HDC dc_;
-  HGDIOBJ oldFont_ = nullptr;
+  WindowDcHandle dc_;
+  ScopedSelection font_;  // declared after dc_: deselected before the DC goes back
 };
 
 }  // namespace parvex

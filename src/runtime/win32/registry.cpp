@@ -8,19 +8,6 @@
 
 namespace parvex {
 
-TRegKey::~TRegKey() {
-  if (key_) RegCloseKey(key_);
-}
-
-TRegKey& TRegKey::operator=(TRegKey&& other) noexcept {
-  if (this != &other) {
-    if (key_) RegCloseKey(key_);
-    key_ = other.key_;
-    other.key_ = nullptr;
-  }
-  return *this;
-}
-
 namespace {
 
 TRegKey createKey(HKEY parent, const std::string& path) {

@@ -8,25 +8,12 @@
 #include <string>
 
 #include "runtime/ini_store.h"
+#include "runtime/win32/scoped_handle.h"
 
 namespace parvex {
 
 // An owned registry key handle.
-class TRegKey {
- public:
-  TRegKey() = default;
-  explicit TRegKey(HKEY key) : key_(key) {}
-  ~TRegKey();
-  TRegKey(TRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-  TRegKey& operator=(TRegKey&& other) noexcept;
-  TRegKey(const TRegKey&) = delete;
-  TRegKey& operator=(const TRegKey&) = delete;
-  HKEY Get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-
- private:
-  HKEY key_ = nullptr;
-};
+using TRegKey = RegKeyHandle;
 
 class TRegIniFile final : public IniStore {
  public:

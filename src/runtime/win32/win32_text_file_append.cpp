@@ -2,6 +2,7 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/text_file_append.h"
+#include "runtime/win32/scoped_handle.h"
 #include "runtime/win32/system_error.h"
 
 namespace parvex {
@@ -10,27 +11,6 @@ namespace {
 [[noreturn]] void Fail(const std::string& fileName, DWORD error) {
   throw Exception(AppendFailureMessage(fileName, SystemErrorText(error)));
 }
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  // Closes now, so that a failed close is reported rather than ignored.
-  BOOL close() {
-    const HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h);
-  }
-
- private:
-  HANDLE h_;
-};
 
 }  // namespace
 
@@ -43,17 +23,18 @@ void AppendToTextFile(const std::string& fileName, std::string_view bytes) {
   // Opens an existing file, or creates it.
   FileHandle file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) Fail(fileName, GetLastError());
+  if (!file) Fail(fileName, GetLastError());
   LARGE_INTEGER zero{};
-  if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) Fail(fileName, GetLastError());
+  if (!SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) Fail(fileName, GetLastError());
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) Fail(fileName, GetLastError());
+    if (!WriteFile(file.Get(), bytes.data(), chunk, &written, nullptr)) Fail(fileName, GetLastError());
     if (written == 0) Fail(fileName, ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
   }
-  if (!file.close()) Fail(fileName, GetLastError());
+  // Closed here, so that a failed close is reported rather than ignored.
+  if (!CloseHandle(file.release())) Fail(fileName, GetLastError());
 }
 
 }  // namespace parvex

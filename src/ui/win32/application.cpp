@@ -5,22 +5,9 @@
 #include "runtime/exceptions.h"
 #include "runtime/win32/system_error.h"
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
-
-namespace {
-
-LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Closing the task-bar button's window is a request to close the main window.
-  if (message == WM_CLOSE) {
-    if (HWND main = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA)))
-      PostMessageA(main, WM_CLOSE, 0, 0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
 
 TApplication::TApplication(HINSTANCE instance, std::string title)
     : instance_(instance), title_(std::move(title)) {
@@ -28,18 +15,25 @@ TApplication::TApplication(HINSTANCE instance, std::string title)
                                                       ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  RegisterWindowClassOnce(instance_, kWindowClass, ApplicationWindowProc,
+  RegisterWindowClassOnce(instance_, kWindowClass, WindowThunk<TApplication>,
                           {0, LoadIconA(instance_, MAKEINTRESOURCEA(1)),
                            LoadCursorA(nullptr, IDC_ARROW), nullptr});
   // Zero-sized but with a caption: it only exists to carry the task-bar button.
   window_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
-                            0, nullptr, nullptr, instance_, nullptr);
+                            0, nullptr, nullptr, instance_, this);
 }
 
-TApplication::~TApplication() {
-  if (window_) DestroyWindow(window_);
+TApplication::~TApplication() { UnbindAndDestroy(window_); }
+
+LRESULT TApplication::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Closing the task-bar button's window is a request to close the main window.
+  if (message == WM_CLOSE) {
+    if (mainWindow_) PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 std::string TApplication::ExeFolder() const {
@@ -59,43 +53,14 @@ std::string TApplication::ExeFolder() const {
 
 void TApplication::ShowTaskbarEntry(bool show) { ShowWindow(window_, show ? SW_SHOWNA : SW_HIDE); }
 
-bool TApplication::DispatchOne(const MSG& msg) {
-  if (msg.message == WM_QUIT) {
-    terminated_ = true;
-    return false;
-  }
-  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg)))
-    return true;
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
-  return true;
-}
-
 void TApplication::Run(HWND mainWindow) {
   mainWindow_ = mainWindow;
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mainWindow));
-  if (terminated_) return;
+  if (Terminated()) return;
   if (showMainForm_ && IsWindow(mainWindow)) {
     ShowWindow(mainWindow, SW_SHOW);
     SetForegroundWindow(mainWindow);
   }
-  MSG msg;
-  while (!terminated_) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == -1) break;
-    if (!DispatchOne(msg)) break;
-  }
-}
-
-void TApplication::processMessages() {
-  MSG msg;
-  while (!terminated_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!DispatchOne(msg)) {
-      // Keep the quit for the main loop, which ends on it.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-  }
+  pumpUntil([] { return false; }, false);
 }
 
 void TApplication::Terminate() {

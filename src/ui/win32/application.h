@@ -6,11 +6,12 @@
 #include <exception>
 #include <string>
 
-#include "runtime/message_pump.h"
+#include "ui/win32/win32_message_pump.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 
-class TApplication final : public MessagePump {
+class TApplication final : public Win32MessagePump {
  public:
   static constexpr const char* kWindowClass = "TApplication";
 
@@ -34,9 +35,7 @@ class TApplication final : public MessagePump {
   // Shows mainWindow (when marked) and dispatches messages until Terminate or
   // until the main window is destroyed.
   void Run(HWND mainWindow);
-  void processMessages() override;
   void Terminate();
-  bool Terminated() const { return terminated_; }
 
   // The default handler for an error that escaped an event: an error box with the
   // program's title, nothing for EAbort.
@@ -56,22 +55,17 @@ class TApplication final : public MessagePump {
   void ShowMessage(const std::string& text);
   int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
 
-  // The window that keyboard messages are routed through as a dialog (tab order,
-  // default and cancel buttons); null for none.
-  void SetDialogWindow(HWND window) { dialogWindow_ = window; }
-  HWND DialogWindow() const { return dialogWindow_; }
-  bool DispatchOne(const MSG& msg);
 
  private:
+  friend LRESULT CALLBACK WindowThunk<TApplication>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HWND ownerForBoxes() const;
 
   HINSTANCE instance_;
   std::string title_;
   HWND window_ = nullptr;
   HWND mainWindow_ = nullptr;
-  HWND dialogWindow_ = nullptr;
   bool showMainForm_ = true;
-  bool terminated_ = false;
 };
 
 }  // namespace parvex

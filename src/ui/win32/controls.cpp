@@ -1,7 +1,7 @@
 #include "ui/win32/controls.h"
 
-#include "ui/spin_value.h"
 #include "runtime/string_routines.h"
+#include "ui/spin_value.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {
@@ -125,10 +125,8 @@ HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bo
 namespace {
 
 int pointsToPixels(int points) {
-  HDC screen = GetDC(nullptr);
-  const int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  const WindowDcHandle screen = GetWindowDc(nullptr);
+  return MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
 }
 
 }  // namespace
@@ -137,13 +135,9 @@ TFont::TFont(const char* face, int points, bool bold) : TFont(face, PixelHeight{
 
 TFont::TFont(const char* face, PixelHeight height, bool bold) {
   // A negative height asks for the character height, without the leading.
-  font_ = CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-TFont::~TFont() {
-  if (font_) DeleteObject(font_);
+  font_.reset(CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
 HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style,

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/win32/scoped_handle.h"
+
 namespace parvex {
 
 // A font size given as the height of its characters in pixels rather than in points.
@@ -20,13 +22,10 @@ class TFont {
  public:
   TFont(const char* face, int points, bool bold = false);
   TFont(const char* face, PixelHeight height, bool bold = false);
-  ~TFont();
-  TFont(const TFont&) = delete;
-  TFont& operator=(const TFont&) = delete;
-  HFONT Handle() const { return font_; }
+  HFONT Handle() const { return font_.Get(); }
 
  private:
-  HFONT font_;
+  FontHandle font_;
 };
 
 struct Bounds {

@@ -1,5 +1,6 @@
 #include "ui/win32/form.h"
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 
@@ -13,7 +14,7 @@ void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc) 
 TForm::TForm(TApplication& application, const char* className, const std::string& caption,
              DWORD style, DWORD exStyle, HWND owner, int clientWidth, int clientHeight)
     : application_(application) {
-  RegisterFormClass(application.Instance(), className, WindowProc);
+  RegisterFormClass(application.Instance(), className, WindowThunk<TForm>);
   RECT r{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   window_ = CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -21,12 +22,7 @@ TForm::TForm(TApplication& application, const char* className, const std::string
                             application.Instance(), this);
 }
 
-TForm::~TForm() {
-  if (window_) {
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-}
+TForm::~TForm() { UnbindAndDestroy(window_); }
 
 void TForm::OnCommand(int id, std::function<void(int)> handler) { commands_[id] = std::move(handler); }
 
@@ -78,15 +74,7 @@ void TForm::ShowModal() {
   HWND previousDialog = application_.DialogWindow();
   application_.SetDialogWindow(window_);
   Show();
-  MSG msg;
-  while (!closed_ && !application_.Terminated()) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == -1) break;
-    if (!application_.DispatchOne(msg)) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // the main loop ends on it too
-      break;
-    }
-  }
+  application_.pumpUntil([this] { return closed_; }, true);  // the main loop ends on a quit too
   // Re-enable the owner before hiding, so the focus goes back to it.
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   Hide();
@@ -139,16 +127,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* form = static_cast<TForm*>(create->lpCreateParams);
-    form->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(window, message, wParam, lParam);
-  return form->HandleMessage(message, wParam, lParam);
+LRESULT TForm::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  window_ = window;  // known from WM_NCCREATE on, before CreateWindowEx returns
+  return HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace parvex

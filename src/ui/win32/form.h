@@ -1,8 +1,7 @@
 #pragma once
-// Forms: top-level windows whose messages reach a C++ object through one static
-// window procedure (the HWND carries the object pointer). Commands and
-// notifications of child controls are dispatched by control id, each guarded by
-// the application's default exception handler.
+// Forms: top-level windows whose messages reach a C++ object through the window
+// thunk. Commands and notifications of child controls are dispatched by control
+// id, each guarded by the application's default exception handler.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "ui/win32/application.h"
+#include "ui/win32/window_thunk.h"
 
 namespace parvex {
 
@@ -54,7 +54,8 @@ class TForm {
   virtual void Closing() { Hide(); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend LRESULT CALLBACK WindowThunk<TForm>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   TApplication& application_;
   HWND window_ = nullptr;

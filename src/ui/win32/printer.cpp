@@ -8,10 +8,6 @@
 
 namespace parvex {
 
-TPrinterDC::~TPrinterDC() {
-  if (dc_) DeleteDC(dc_);
-}
-
 std::optional<TPrinterDC> TPrintDialog::Execute(HWND owner) {
   PRINTDLGA pd{};
   pd.lStructSize = sizeof(pd);
@@ -29,8 +25,8 @@ std::optional<TPrinterDC> TPrintDialog::Execute(HWND owner) {
     GlobalFree(pd.hDevNames);
   }
   if (pd.hDevMode) GlobalFree(pd.hDevMode);
-  if (chosen && pd.hDC) return TPrinterDC(pd.hDC, name);
-  if (pd.hDC) DeleteDC(pd.hDC);
+  MemoryDcHandle dc(pd.hDC);
+  if (chosen && dc) return TPrinterDC(dc.release(), name);
   if (!chosen && error == 0) return std::nullopt;  // cancelled
   switch (error) {
     case PDERR_NODEFAULTPRN:
@@ -49,8 +45,8 @@ std::optional<TPrinterDC> TPrintDialog::Execute(HWND owner) {
 TPrinterCanvas::TPrinterCanvas(const TPrinterDC& printer) : dc_(printer.Handle()), printerName_(printer.Name()) {}
 
 TPrinterCanvas::~TPrinterCanvas() {
+  // Our fonts are deleted after this, so none may stay selected.
   if (originalFont_) SelectObject(dc_, originalFont_);
-  for (auto& [key, font] : fonts_) DeleteObject(font);
 }
 
 PageSize TPrinterCanvas::Page() const {
@@ -70,13 +66,13 @@ void TPrinterCanvas::selectFont(const PrintFont& font) {
   auto found = fonts_.find(key);
   if (found == fonts_.end()) {
     const int height = -MulDiv(font.points, GetDeviceCaps(dc_, LOGPIXELSY), 72);
-    HFONT made = CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
+    FontHandle made(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, font.name.c_str()));
     if (!made) fail(GetLastError());
-    found = fonts_.emplace(key, made).first;
+    found = fonts_.emplace(key, std::move(made)).first;
   }
-  HGDIOBJ previous = SelectObject(dc_, found->second);
+  HGDIOBJ previous = SelectObject(dc_, found->second.Get());
   if (!previous || previous == HGDI_ERROR) fail(GetLastError());
   if (!originalFont_) originalFont_ = previous;
 }

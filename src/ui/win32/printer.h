@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/win32/scoped_handle.h"
 #include "ui/text_layout.h"
 
 namespace parvex {
@@ -16,17 +17,14 @@ namespace parvex {
 class TPrinterDC {
  public:
   TPrinterDC(HDC dc, std::string name) : dc_(dc), name_(std::move(name)) {}
-  ~TPrinterDC();
-  TPrinterDC(TPrinterDC&& other) noexcept : dc_(other.dc_), name_(std::move(other.name_)) { other.dc_ = nullptr; }
+  TPrinterDC(TPrinterDC&& other) noexcept = default;
   TPrinterDC& operator=(TPrinterDC&&) = delete;
-  TPrinterDC(const TPrinterDC&) = delete;
-  TPrinterDC& operator=(const TPrinterDC&) = delete;
 
-  HDC Handle() const { return dc_; }
+  HDC Handle() const { return dc_.Get(); }
   const std::string& Name() const { return name_; }
 
  private:
-  HDC dc_;
+  MemoryDcHandle dc_;
   std::string name_;
 };
 
@@ -64,7 +62,7 @@ class TPrinterCanvas final : public TextMeasurer {
 
   HDC dc_;
   std::string printerName_;
-  std::map<std::pair<std::string, std::pair<int, bool>>, HFONT> fonts_;
+  std::map<std::pair<std::string, std::pair<int, bool>>, FontHandle> fonts_;
   HGDIOBJ originalFont_ = nullptr;
 };
 

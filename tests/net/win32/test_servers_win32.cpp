@@ -2,9 +2,9 @@
 // and passes their folder (a Z: path) in PARVEX_NET_SERVER_DIR.
 #include <cstdlib>
 
-#include "net/win32/win32_message_pump.h"
 #include "net/win32/win32_socket_host.h"
 #include "net/test_servers.h"
+#include "ui/win32/win32_message_pump.h"
 
 namespace parvex::test {
 

@@ -1,0 +1,40 @@
+#include "ui/win32/win32_message_pump.h"
+
+namespace parvex {
+
+bool Win32MessagePump::DispatchOne(const MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return false;
+  }
+  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg)))
+    return true;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+void Win32MessagePump::processMessages() {
+  MSG msg;
+  while (!terminated_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!DispatchOne(msg)) {
+      // Keep the quit for the main loop, which ends on it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+  }
+}
+
+void Win32MessagePump::pumpUntil(const std::function<bool()>& done, bool repostQuit) {
+  MSG msg;
+  while (!terminated_ && !done()) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (!DispatchOne(msg)) {
+      if (repostQuit) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+  }
+}
+
+}  // namespace parvex
