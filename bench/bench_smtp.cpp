@@ -18,8 +18,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "net/win32/win32_message_pump.h"
 #include "net/win32/win32_socket_host.h"
+#include "ui/win32/win32_message_pump.h"
 #else
 #include <signal.h>
 #include <spawn.h>

@@ -9,39 +9,19 @@ namespace parvex {
 
 namespace handle_kind {
 
-// Kernel objects whose creators return null on failure (mappings, events, ...).
-struct Kernel {
-  using Handle = HANDLE;
+// Handles whose creators return null on failure.
+template <class H, auto CloseFn>
+struct NullIsNone {
+  using Handle = H;
   static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::CloseHandle(h); }
+  void Close(Handle h) const { CloseFn(h); }
 };
-// CreateFile reports failure as INVALID_HANDLE_VALUE, not null.
-struct File {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  void Close(Handle h) const { ::CloseHandle(h); }
-};
-struct Find {
+// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, not null.
+template <auto CloseFn>
+struct InvalidIsNone {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  void Close(Handle h) const { ::FindClose(h); }
-};
-struct RegKey {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::RegCloseKey(h); }
-};
-template <class T>
-struct GdiObject {
-  using Handle = T;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::DeleteObject(h); }
-};
-// A DC from CreateDC or CreateCompatibleDC.
-struct CreatedDc {
-  using Handle = HDC;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::DeleteDC(h); }
+  void Close(Handle h) const { CloseFn(h); }
 };
 // A DC from GetDC: it goes back to its window.
 struct WindowDc {
@@ -50,37 +30,24 @@ struct WindowDc {
   static Handle Invalid() { return nullptr; }
   void Close(Handle h) const { ::ReleaseDC(window, h); }
 };
-struct Module {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::FreeLibrary(h); }
-};
-struct Menu {
-  using Handle = HMENU;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::DestroyMenu(h); }
-};
-struct Icon {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  void Close(Handle h) const { ::DestroyIcon(h); }
-};
 
 }  // namespace handle_kind
 
-using KernelHandle = ScopedHandle<handle_kind::Kernel>;
-using FileHandle = ScopedHandle<handle_kind::File>;
-using FindHandle = ScopedHandle<handle_kind::Find>;
-using RegKeyHandle = ScopedHandle<handle_kind::RegKey>;
+// Kernel objects whose creators return null on failure (mappings, events, ...).
+using KernelHandle = ScopedHandle<handle_kind::NullIsNone<HANDLE, ::CloseHandle>>;
+using FileHandle = ScopedHandle<handle_kind::InvalidIsNone<::CloseHandle>>;
+using FindHandle = ScopedHandle<handle_kind::InvalidIsNone<::FindClose>>;
+using RegKeyHandle = ScopedHandle<handle_kind::NullIsNone<HKEY, ::RegCloseKey>>;
 template <class T>
-using GdiHandle = ScopedHandle<handle_kind::GdiObject<T>>;
+using GdiHandle = ScopedHandle<handle_kind::NullIsNone<T, ::DeleteObject>>;
 using BitmapHandle = GdiHandle<HBITMAP>;
 using FontHandle = GdiHandle<HFONT>;
-using MemoryDcHandle = ScopedHandle<handle_kind::CreatedDc>;
+// A DC from CreateDC or CreateCompatibleDC.
+using MemoryDcHandle = ScopedHandle<handle_kind::NullIsNone<HDC, ::DeleteDC>>;
 using WindowDcHandle = ScopedHandle<handle_kind::WindowDc>;
-using ModuleHandle = ScopedHandle<handle_kind::Module>;
-using MenuHandle = ScopedHandle<handle_kind::Menu>;
-using IconHandle = ScopedHandle<handle_kind::Icon>;
+using ModuleHandle = ScopedHandle<handle_kind::NullIsNone<HMODULE, ::FreeLibrary>>;
+using MenuHandle = ScopedHandle<handle_kind::NullIsNone<HMENU, ::DestroyMenu>>;
+using IconHandle = ScopedHandle<handle_kind::NullIsNone<HICON, ::DestroyIcon>>;
 
 // The DC of a window's client area (of the screen for null), released to it.
 inline WindowDcHandle GetWindowDc(HWND window) {

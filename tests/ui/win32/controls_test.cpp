@@ -118,6 +118,24 @@ TEST_F(ControlsTest, CloseQueryCanKeepTheFormOpen) {
   EXPECT_EQ(form.closeQueries, 2);
 }
 
+// The one pump: a quit met while pumping ends the pump but stays queued for the
+// main loop; the task-bar window, bound to the application, then passes a close
+// on to the main window.
+TEST_F(ControlsTest, QuitMetWhilePumpingIsKeptAndTheTaskbarWindowClosesTheMainWindow) {
+  PostMessageA(form.Handle(), WM_NULL, 0, 0);
+  PostQuitMessage(3);
+  app.processMessages();
+  EXPECT_TRUE(app.Terminated());
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+
+  app.Run(form.Handle());  // terminated: only takes the main window
+  SendMessageA(app.Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PeekMessageA(&msg, form.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  EXPECT_TRUE(IsWindow(app.Handle()));
+}
+
 TEST_F(ControlsTest, LongTextRoundTrips) {
   HWND memo = CreateMemo(form.Handle(), {5, 5, 200, 100}, 400, font.Handle(), false);
   SendMessageA(memo, EM_LIMITTEXT, 0, 0);
