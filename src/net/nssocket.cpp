@@ -33,6 +33,29 @@ bool ParseInteger(std::string_view text, long long& value) {
   return true;
 }
 
+// After these the connection is gone or was never made: the socket is closed
+// so that the next send opens a new one instead of talking into a dead one.
+bool BreaksTheConnection(unsigned code) {
+  switch (static_cast<int>(code)) {
+    case kWsaEaddrnotavail:
+    case kWsaEafnosupport:
+    case kWsaEnetdown:
+    case kWsaEnetunreach:
+    case kWsaEnetreset:
+    case kWsaEconnaborted:
+    case kWsaEconnreset:
+    case kWsaEnotconn:
+    case kWsaEshutdown:
+    case kWsaEtimedout:
+    case kWsaEconnrefused:
+    case kWsaEhostdown:
+    case kWsaEhostunreach:
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string DottedAddress(const unsigned char* bytes) {
   std::string text;
   for (int i = 0; i < 4; ++i) {
@@ -81,10 +104,13 @@ void TnsSocket::SetWinsockLoaded(bool loaded) {
   }
 }
 
-std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
     case kMsgHostLookup:
     case kMsgServiceLookup:
+      // An answer to a request that was cancelled or has timed out belongs to
+      // no one: it must not end or fail a later wait.
+      if (asyncRequest_ == 0 || wParam != static_cast<std::uintptr_t>(asyncRequest_)) return 0;
       (message == kMsgHostLookup ? hostLookupDone_ : serviceLookupDone_) = true;
       notifyError_ = SelectError(lParam);
       errorPending_ = notifyError_ != 0;
@@ -178,7 +204,7 @@ void TnsSocket::ResolveHost() {
   if (asyncRequest_ == 0) SocketError(notifyError_);
 
   Wait([this] { return hostLookupDone_; });
-  asyncRequest_ = 0;
+  EndAsyncRequest(hostLookupDone_);
   if (errorPending_) {
     SocketError(notifyError_);
   } else if (counter_.Expired) {
@@ -221,7 +247,7 @@ void TnsSocket::ResolvePort() {
   }
 
   Wait([this] { return serviceLookupDone_; });
-  asyncRequest_ = 0;
+  EndAsyncRequest(serviceLookupDone_);
   if (errorPending_ || counter_.Expired) {
     remotePort_ = DefaultPort;
   } else if (cancelRequested_) {
@@ -411,6 +437,16 @@ void TnsSocket::CancelAsyncRequest() {
   }
 }
 
+void TnsSocket::EndAsyncRequest(bool answered) {
+  // A request still pending is cancelled before it is forgotten, or its late
+  // answer would write into the look-up buffer.
+  if (answered) {
+    asyncRequest_ = 0;
+  } else {
+    CancelAsyncRequest();
+  }
+}
+
 void TnsSocket::Cancel() {
   cancelRequested_ = true;
   if (OnCancel) OnCancel(*this);
@@ -441,7 +477,7 @@ void TnsSocket::SocketError(unsigned code) {
   counter_.Stop();
   std::string text = ErrorText(code);
   if (OnError) OnError(*this, text);
-  if (code == static_cast<unsigned>(kWsaEconnreset)) Close();
+  if (BreaksTheConnection(code)) Close();
   throw ESocketError(text);
 }
 

@@ -58,6 +58,8 @@ class TnsSocket {
   const std::string& LocalHost() const { return localHost_; }
   std::uint32_t RemoteAddr() const { return remoteAddr_; }
   std::uint16_t RemotePort() const { return remotePort_; }
+  // The server closed its side of the connection.
+  bool PeerClosed() const { return peerClosed_; }
 
   virtual void ResetState();
   virtual int ReplyCode(const std::string& line);
@@ -92,6 +94,7 @@ class TnsSocket {
   void ResolveHost();
   void ResolvePort();
   void CancelAsyncRequest();
+  void EndAsyncRequest(bool answered);
   std::string ErrorText(unsigned code);
 
   TnsWinsock& winsock_;
