@@ -136,10 +136,26 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
 template <typename Done>
 void TnsSocket::Wait(Done done) {
   counter_.Start();
-  do {
+  for (;;) {
     ProcessMessages();
-  } while (!done() && !cancelRequested_ && !counter_.Expired);
+    if (done() || cancelRequested_ || counter_.Expired) break;
+    Idle();
+  }
   counter_.Stop();
+}
+
+void TnsSocket::Idle() {
+  if (pump_.QuitRequested()) GiveUpForQuit();
+  pump_.WaitForMessage(kIdleWaitMs);
+}
+
+void TnsSocket::GiveUpForQuit() {
+  // Nothing is dispatched any more: neither the socket's notifications nor the
+  // time-out's ticks would come. The connection goes; QUIT is not sent.
+  counter_.Stop();
+  CancelAsyncRequest();
+  Close();
+  throw EQuitRequested();
 }
 
 void TnsSocket::ResetState() {
@@ -276,9 +292,11 @@ void TnsSocket::ConnectSocket() {
     if (error != kWsaEwouldblock) SocketError(static_cast<unsigned>(error));
   }
   // A refused connection only sets ErrorPending: it ends with the time-out.
-  do {
+  for (;;) {
     ProcessMessages();
-  } while (!connectDone_ && !cancelRequested_ && !counter_.Expired);
+    if (connectDone_ || cancelRequested_ || counter_.Expired) break;
+    Idle();
+  }
   counter_.Stop();
   if (cancelRequested_) {
     RaiseCanceled();
@@ -318,14 +336,17 @@ int TnsSocket::ReadLine(std::string& line) {
       throw ERangeError();
     }
     received = winsock_.recv(socketHandle_, buffer + count, 1, 0);
+    bool idle = false;
     if (received == kSocketError) {
       int error = winsock_.WSAGetLastError();
       if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+      idle = true;  // FD_READ tells when the next byte is there
     } else {
       count += received;
     }
     haveLf = std::memchr(buffer, '\n', static_cast<std::size_t>(count)) != nullptr;
     ProcessMessages();
+    if (idle && !haveLf && !cancelRequested_ && !counter_.Expired) Idle();
   } while (!haveLf && !cancelRequested_ && !counter_.Expired && !(peerClosed_ && received == 0));
   counter_.Stop();
 
@@ -363,13 +384,16 @@ void TnsSocket::SendLine(const std::string& line) {
   do {
     ProcessMessages();
     int sent = winsock_.send(socketHandle_, data.data() + position, static_cast<int>(data.size() - position), 0);
+    bool idle = false;
     if (sent == kSocketError) {
       int error = winsock_.WSAGetLastError();
       if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+      idle = true;  // FD_WRITE tells when there is room again
     } else {
       position += static_cast<std::size_t>(sent);
     }
     ProcessMessages();
+    if (idle && position < data.size() && !counter_.Expired && !cancelRequested_) Idle();
   } while (position < data.size() && !counter_.Expired && !cancelRequested_);
   counter_.Stop();
   if (counter_.Expired) {
@@ -390,16 +414,19 @@ void TnsSocket::SendStream(TStream& stream) {
     int position = 0;
     do {
       int sent = winsock_.send(socketHandle_, buffer + position, n - position, 0);
+      bool idle = false;
       if (sent == kSocketError) {
         int error = winsock_.WSAGetLastError();
         if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
         sent = 0;
+        idle = true;  // FD_WRITE tells when there is room again
       }
       if (sent >= 1) {
         counter_.Start();  // the time-out limits the time without progress
         position += sent;
       }
       ProcessMessages();
+      if (idle && position < n && !counter_.Expired && !cancelRequested_) Idle();
     } while (position < n && !counter_.Expired && !cancelRequested_);
     counter_.Stop();
     last = n < kChunk;

@@ -87,8 +87,14 @@ class TnsSocket {
   static constexpr int kChunk = 2047;    // bytes per send round of SendStream
 
   std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  static constexpr unsigned kIdleWaitMs = 100;  // longest nap of a wait with nothing to do
+
   template <typename Done>
   void Wait(Done done);
+  // Between two looks at a wait's flags: gives up when the program ends, else
+  // sleeps until a message arrives.
+  void Idle();
+  [[noreturn]] void GiveUpForQuit();
   std::string HostPart() const;
   int PortPart() const;
   void ResolveHost();
