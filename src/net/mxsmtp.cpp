@@ -35,7 +35,9 @@ std::string Visible(const std::string& text) {
 
 }  // namespace
 
-TmxSMTP::TmxSMTP(SocketHost& host, MessagePump& pump) : TmxMailBase(host, pump) {
+TmxSMTP::TmxSMTP(SocketHost& host, MessagePump& pump) : TmxSMTP(host, pump, TnsWinsock::Instance()) {}
+
+TmxSMTP::TmxSMTP(SocketHost& host, MessagePump& pump, TnsWinsock& winsock) : TmxMailBase(host, pump, winsock) {
   ServiceName = "smtp";
   DefaultPort = 25;
 }
@@ -56,14 +58,32 @@ void TmxSMTP::SendMail() {
 
 void TmxSMTP::Connect() {
   if (Connected()) return;
+  loggedIn_ = false;
   Open();
   Login();
+  loggedIn_ = true;
 }
 
 void TmxSMTP::Disconnect() {
   if (!Connected()) return;
-  Logout();
+  try {
+    Logout();
+  } catch (const EServerError&) {
+    // A live, logged-in server that refuses QUIT keeps its session for the next
+    // send; any other session is dropped so that the next send starts afresh.
+    if (!loggedIn_ || PeerClosed()) DropConnection();
+    throw;
+  } catch (...) {
+    DropConnection();
+    throw;
+  }
   Close();
+}
+
+void TmxSMTP::DropConnection() {
+  Close();
+  ResetState();
+  loggedIn_ = false;
 }
 
 void TmxSMTP::Open() {

@@ -22,6 +22,8 @@ using TmxAddressRejectedEvent = std::function<void(TmxSMTP& sender, const std::s
 class TmxSMTP : public TmxMailBase {
  public:
   TmxSMTP(SocketHost& host, MessagePump& pump);
+  // Over another binding than the process's one (tests watch the calls this way).
+  TmxSMTP(SocketHost& host, MessagePump& pump, TnsWinsock& winsock);
   ~TmxSMTP() override;
 
   TNotifyEvent OnPrepare;
@@ -53,7 +55,11 @@ class TmxSMTP : public TmxMailBase {
   void CheckEnvelopeAddresses() const;
   bool StreamEndsWithLineBreak();
 
+  // Closes the socket and forgets the session's state.
+  void DropConnection();
+
   std::unique_ptr<TStream> messageStream_;
+  bool loggedIn_ = false;  // greeting and HELO done on the open socket
 };
 
 }  // namespace parvex

@@ -25,6 +25,12 @@ class EServerError : public Exception {
   using Exception::Exception;
 };
 
+// A send given up because the program is ending; silent, like every EAbort.
+class EQuitRequested : public EAbort {
+ public:
+  EQuitRequested() : EAbort("The program is ending") {}
+};
+
 class EWinsockDLLError : public Exception {
  public:
   using Exception::Exception;

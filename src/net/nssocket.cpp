@@ -33,6 +33,29 @@ bool ParseInteger(std::string_view text, long long& value) {
   return true;
 }
 
+// After these the connection is gone or was never made: the socket is closed
+// so that the next send opens a new one instead of talking into a dead one.
+bool BreaksTheConnection(unsigned code) {
+  switch (static_cast<int>(code)) {
+    case kWsaEaddrnotavail:
+    case kWsaEafnosupport:
+    case kWsaEnetdown:
+    case kWsaEnetunreach:
+    case kWsaEnetreset:
+    case kWsaEconnaborted:
+    case kWsaEconnreset:
+    case kWsaEnotconn:
+    case kWsaEshutdown:
+    case kWsaEtimedout:
+    case kWsaEconnrefused:
+    case kWsaEhostdown:
+    case kWsaEhostunreach:
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string DottedAddress(const unsigned char* bytes) {
   std::string text;
   for (int i = 0; i < 4; ++i) {
@@ -81,10 +104,13 @@ void TnsSocket::SetWinsockLoaded(bool loaded) {
   }
 }
 
-std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) {
+std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
     case kMsgHostLookup:
     case kMsgServiceLookup:
+      // An answer to a request that was cancelled or has timed out belongs to
+      // no one: it must not end or fail a later wait.
+      if (asyncRequest_ == 0 || wParam != static_cast<std::uintptr_t>(asyncRequest_)) return 0;
       (message == kMsgHostLookup ? hostLookupDone_ : serviceLookupDone_) = true;
       notifyError_ = SelectError(lParam);
       errorPending_ = notifyError_ != 0;
@@ -110,10 +136,26 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
 template <typename Done>
 void TnsSocket::Wait(Done done) {
   counter_.Start();
-  do {
+  for (;;) {
     ProcessMessages();
-  } while (!done() && !cancelRequested_ && !counter_.Expired);
+    if (done() || cancelRequested_ || counter_.Expired) break;
+    Idle();
+  }
   counter_.Stop();
+}
+
+void TnsSocket::Idle() {
+  if (pump_.QuitRequested()) GiveUpForQuit();
+  pump_.WaitForMessage(kIdleWaitMs);
+}
+
+void TnsSocket::GiveUpForQuit() {
+  // Nothing is dispatched any more: neither the socket's notifications nor the
+  // time-out's ticks would come. The connection goes; QUIT is not sent.
+  counter_.Stop();
+  CancelAsyncRequest();
+  Close();
+  throw EQuitRequested();
 }
 
 void TnsSocket::ResetState() {
@@ -178,7 +220,7 @@ void TnsSocket::ResolveHost() {
   if (asyncRequest_ == 0) SocketError(notifyError_);
 
   Wait([this] { return hostLookupDone_; });
-  asyncRequest_ = 0;
+  EndAsyncRequest(hostLookupDone_);
   if (errorPending_) {
     SocketError(notifyError_);
   } else if (counter_.Expired) {
@@ -221,7 +263,7 @@ void TnsSocket::ResolvePort() {
   }
 
   Wait([this] { return serviceLookupDone_; });
-  asyncRequest_ = 0;
+  EndAsyncRequest(serviceLookupDone_);
   if (errorPending_ || counter_.Expired) {
     remotePort_ = DefaultPort;
   } else if (cancelRequested_) {
@@ -250,9 +292,11 @@ void TnsSocket::ConnectSocket() {
     if (error != kWsaEwouldblock) SocketError(static_cast<unsigned>(error));
   }
   // A refused connection only sets ErrorPending: it ends with the time-out.
-  do {
+  for (;;) {
     ProcessMessages();
-  } while (!connectDone_ && !cancelRequested_ && !counter_.Expired);
+    if (connectDone_ || cancelRequested_ || counter_.Expired) break;
+    Idle();
+  }
   counter_.Stop();
   if (cancelRequested_) {
     RaiseCanceled();
@@ -292,14 +336,17 @@ int TnsSocket::ReadLine(std::string& line) {
       throw ERangeError();
     }
     received = winsock_.recv(socketHandle_, buffer + count, 1, 0);
+    bool idle = false;
     if (received == kSocketError) {
       int error = winsock_.WSAGetLastError();
       if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+      idle = true;  // FD_READ tells when the next byte is there
     } else {
       count += received;
     }
     haveLf = std::memchr(buffer, '\n', static_cast<std::size_t>(count)) != nullptr;
     ProcessMessages();
+    if (idle && !haveLf && !cancelRequested_ && !counter_.Expired) Idle();
   } while (!haveLf && !cancelRequested_ && !counter_.Expired && !(peerClosed_ && received == 0));
   counter_.Stop();
 
@@ -337,13 +384,16 @@ void TnsSocket::SendLine(const std::string& line) {
   do {
     ProcessMessages();
     int sent = winsock_.send(socketHandle_, data.data() + position, static_cast<int>(data.size() - position), 0);
+    bool idle = false;
     if (sent == kSocketError) {
       int error = winsock_.WSAGetLastError();
       if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+      idle = true;  // FD_WRITE tells when there is room again
     } else {
       position += static_cast<std::size_t>(sent);
     }
     ProcessMessages();
+    if (idle && position < data.size() && !counter_.Expired && !cancelRequested_) Idle();
   } while (position < data.size() && !counter_.Expired && !cancelRequested_);
   counter_.Stop();
   if (counter_.Expired) {
@@ -364,16 +414,19 @@ void TnsSocket::SendStream(TStream& stream) {
     int position = 0;
     do {
       int sent = winsock_.send(socketHandle_, buffer + position, n - position, 0);
+      bool idle = false;
       if (sent == kSocketError) {
         int error = winsock_.WSAGetLastError();
         if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
         sent = 0;
+        idle = true;  // FD_WRITE tells when there is room again
       }
       if (sent >= 1) {
         counter_.Start();  // the time-out limits the time without progress
         position += sent;
       }
       ProcessMessages();
+      if (idle && position < n && !counter_.Expired && !cancelRequested_) Idle();
     } while (position < n && !counter_.Expired && !cancelRequested_);
     counter_.Stop();
     last = n < kChunk;
@@ -411,6 +464,16 @@ void TnsSocket::CancelAsyncRequest() {
   }
 }
 
+void TnsSocket::EndAsyncRequest(bool answered) {
+  // A request still pending is cancelled before it is forgotten, or its late
+  // answer would write into the look-up buffer.
+  if (answered) {
+    asyncRequest_ = 0;
+  } else {
+    CancelAsyncRequest();
+  }
+}
+
 void TnsSocket::Cancel() {
   cancelRequested_ = true;
   if (OnCancel) OnCancel(*this);
@@ -441,7 +504,7 @@ void TnsSocket::SocketError(unsigned code) {
   counter_.Stop();
   std::string text = ErrorText(code);
   if (OnError) OnError(*this, text);
-  if (code == static_cast<unsigned>(kWsaEconnreset)) Close();
+  if (BreaksTheConnection(code)) Close();
   throw ESocketError(text);
 }
 

@@ -58,6 +58,8 @@ class TnsSocket {
   const std::string& LocalHost() const { return localHost_; }
   std::uint32_t RemoteAddr() const { return remoteAddr_; }
   std::uint16_t RemotePort() const { return remotePort_; }
+  // The server closed its side of the connection.
+  bool PeerClosed() const { return peerClosed_; }
 
   virtual void ResetState();
   virtual int ReplyCode(const std::string& line);
@@ -85,13 +87,20 @@ class TnsSocket {
   static constexpr int kChunk = 2047;    // bytes per send round of SendStream
 
   std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  static constexpr unsigned kIdleWaitMs = 100;  // longest nap of a wait with nothing to do
+
   template <typename Done>
   void Wait(Done done);
+  // Between two looks at a wait's flags: gives up when the program ends, else
+  // sleeps until a message arrives.
+  void Idle();
+  [[noreturn]] void GiveUpForQuit();
   std::string HostPart() const;
   int PortPart() const;
   void ResolveHost();
   void ResolvePort();
   void CancelAsyncRequest();
+  void EndAsyncRequest(bool answered);
   std::string ErrorText(unsigned code);
 
   TnsWinsock& winsock_;

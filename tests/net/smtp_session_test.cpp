@@ -213,6 +213,34 @@ TEST_F(LiveSmtp, LineBreakInAnAddressIsRefusedBeforeTheEnvelope) {
   EXPECT_EQ(Transcript().find("spy"), std::string::npos);
 }
 
+// The program's pump once the program has been asked to end: nothing more is
+// dispatched, so no notification and no time-out tick can end a wait.
+class EndingPump final : public MessagePump {
+ public:
+  explicit EndingPump(Clock::duration after) : at_(Clock::now() + after) {}
+  void processMessages() override {
+    if (!QuitRequested()) test::Pump().processMessages();
+  }
+  bool QuitRequested() const override { return Clock::now() >= at_; }
+  void WaitForMessage(unsigned timeoutMs) override { test::Pump().WaitForMessage(timeoutMs); }
+
+ private:
+  Clock::time_point at_;
+};
+
+TEST_F(LiveSmtp, AQuitDuringAWaitEndsTheSendAtOnce) {
+  EndingPump ending(std::chrono::milliseconds(300));
+  TmxSMTP client(test::Host(), ending);
+  client.SetWinsockLoaded(true);
+  client.SetTimeOut(30);
+  client.MailMessage = &message;
+  client.Server = "127.0.0.1:" + std::to_string(test::FaultPort("silence"));
+  const auto start = Clock::now();
+  EXPECT_THROW(client.SendMail(), EQuitRequested);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));  // not the 30 s time-out
+  EXPECT_FALSE(client.Connected());
+}
+
 TEST_F(LiveSmtp, ServerTextIsRequired) {
   smtp->Server.clear();
   EXPECT_EQ(Fails(), "socket: Server property is required");

@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "net/mxsmtp.h"
 #include "net/net_errors.h"
 #include "net/nssocket.h"
 #include "net/test_servers.h"
@@ -43,16 +45,49 @@ struct WatchedCalls {
   int hostLookups = 0;
   int serviceLookups = 0;
   std::vector<int> sendLengths;
+  // Sabotage: connects that fail on the spot, as without a network; host
+  // look-ups that are never answered (their window and message kept).
+  int failingConnects = 0;
+  int pendingError = 0;
+  bool hostLookupsHang = false;
+  winsock::WindowHandle lookupWindow = 0;
+  unsigned lookupMessage = 0;
+  std::vector<winsock::AsyncHandle> cancelled;
   winsock::WSAAsyncGetHostByNameFn realHost = nullptr;
   winsock::WSAAsyncGetServByNameFn realService = nullptr;
   winsock::SendFn realSend = nullptr;
+  winsock::ConnectFn realConnect = nullptr;
+  winsock::WSACancelAsyncRequestFn realCancel = nullptr;
+  winsock::WSAGetLastErrorFn realLastError = nullptr;
 };
 WatchedCalls* watched = nullptr;  // the one watching loader at a time
+
+constexpr winsock::AsyncHandle kHangingRequest = 0x7777;
 
 winsock::AsyncHandle PARVEX_WINAPI WatchedHostLookup(winsock::WindowHandle w, unsigned m, const char* name, char* b,
                                                      int n) {
   ++watched->hostLookups;
+  if (watched->hostLookupsHang) {
+    watched->lookupWindow = w;
+    watched->lookupMessage = m;
+    return kHangingRequest;
+  }
   return watched->realHost(w, m, name, b, n);
+}
+int PARVEX_WINAPI WatchedCancel(winsock::AsyncHandle request) {
+  watched->cancelled.push_back(request);
+  return request == kHangingRequest ? 0 : watched->realCancel(request);
+}
+int PARVEX_WINAPI WatchedConnect(winsock::Socket s, const winsock::SockAddrIn* address, int length) {
+  if (watched->failingConnects > 0) {
+    --watched->failingConnects;
+    watched->pendingError = winsock::kWsaEnetunreach;
+    return winsock::kSocketError;
+  }
+  return watched->realConnect(s, address, length);
+}
+int PARVEX_WINAPI WatchedLastError() {
+  return std::exchange(watched->pendingError, 0) ? winsock::kWsaEnetunreach : watched->realLastError();
 }
 winsock::AsyncHandle PARVEX_WINAPI WatchedServiceLookup(winsock::WindowHandle w, unsigned m, const char* name,
                                                         const char* proto, char* b, int n) {
@@ -88,6 +123,18 @@ class WatchingLoader final : public LibraryLoader {
     if (name == "send") {
       watched->realSend = reinterpret_cast<winsock::SendFn>(real);
       return reinterpret_cast<void*>(&WatchedSend);
+    }
+    if (name == "connect") {
+      watched->realConnect = reinterpret_cast<winsock::ConnectFn>(real);
+      return reinterpret_cast<void*>(&WatchedConnect);
+    }
+    if (name == "WSAGetLastError") {
+      watched->realLastError = reinterpret_cast<winsock::WSAGetLastErrorFn>(real);
+      return reinterpret_cast<void*>(&WatchedLastError);
+    }
+    if (name == "WSACancelAsyncRequest") {
+      watched->realCancel = reinterpret_cast<winsock::WSACancelAsyncRequestFn>(real);
+      return reinterpret_cast<void*>(&WatchedCancel);
     }
     return real;
   }
@@ -138,11 +185,17 @@ TEST(SocketErrors, OnErrorMayChangeTheTextAndResetCloses) {
   int closed = 0;
   socket->OnClosed = [&](TnsSocket&) { ++closed; };
   socket->OnError = [](TnsSocket&, std::string& msg) { msg = "mine: " + msg; };
-  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(10053); }), "mine: Software caused connection abort");
+  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(10022); }), "mine: Invalid argument");
   EXPECT_TRUE(socket->Connected());
-  EXPECT_EQ(MessageOf<ESocketError>([&] { socket->SocketError(10054); }), "mine: Connection reset by peer");
-  EXPECT_FALSE(socket->Connected());
-  EXPECT_EQ(closed, 1);
+  // A broken connection is closed, so that the next send does not talk into it.
+  for (unsigned broken : {10054u, 10053u}) {
+    socket->ResetState();
+    socket->Open();
+    ASSERT_TRUE(socket->Connected());
+    EXPECT_THROW(socket->SocketError(broken), ESocketError);
+    EXPECT_FALSE(socket->Connected()) << broken;
+  }
+  EXPECT_EQ(closed, 2);
 }
 
 TEST(SocketErrors, LineIoNeedsAConnection) {
@@ -234,6 +287,53 @@ TEST(SocketResolution, HostNames) {
   auto unknown = NewSocket("no-such-host.invalid:25");
   unknown->ResetState();
   EXPECT_EQ(MessageOf<ESocketError>([&] { unknown->Open(); }), "Host not found");
+}
+
+TEST(LiveSocketResolution, ATimedOutLookUpIsCancelledAndItsLateAnswerIgnored) {
+  REQUIRE_SERVERS();
+  WatchedCalls calls;
+  calls.hostLookupsHang = true;
+  WatchingLoader loader(calls);
+  TnsWinsock binding(loader);
+  TnsSocket socket(test::Host(), test::Pump(), binding);
+  socket.SetWinsockLoaded(true);
+  socket.Server = "slow-resolver.invalid:25";
+  socket.SetTimeOut(1);
+  socket.ResetState();
+  EXPECT_EQ(MessageOf<ETimedOutError>([&] { socket.Open(); }), "Operation timed out");
+  EXPECT_EQ(calls.cancelled, std::vector<winsock::AsyncHandle>{kHangingRequest});
+
+  // The answer comes after all, as a failure: it must not fail the next connection.
+  calls.hostLookupsHang = false;
+  static char late[winsock::kAsyncBufferSize];
+  ASSERT_NE(calls.realHost(calls.lookupWindow, calls.lookupMessage, "no-such-host.invalid", late, sizeof late), 0u);
+  socket.Server = Loopback(test::FaultPort("normal"));
+  socket.ResetState();
+  socket.Open();
+  socket.ConnectSocket();
+  std::string line;
+  EXPECT_EQ(socket.ReadLine(line), 220);
+  socket.Close();
+}
+
+TEST(LiveSocketRecovery, AConnectionThatFailedOnTheSpotDoesNotBreakTheNextSend) {
+  REQUIRE_SERVERS();
+  WatchedCalls calls;
+  calls.failingConnects = 1;
+  WatchingLoader loader(calls);
+  TnsWinsock binding(loader);
+  TmxSMTP smtp(test::Host(), test::Pump(), binding);
+  smtp.SetWinsockLoaded(true);
+  smtp.SetTimeOut(2);
+  TmxMessage message;
+  message.Sender().SetAddress("monitor@example.com");
+  message.Recipients().AddAddress("one@example.com", "One");
+  smtp.MailMessage = &message;
+  smtp.Server = Loopback(test::FaultPort("normal"));
+  EXPECT_THROW(smtp.SendMail(), ESocketError);
+  EXPECT_FALSE(smtp.Connected());
+  EXPECT_NO_THROW(smtp.SendMail());
+  EXPECT_NE(test::FaultTranscript("normal").find("C: HELO "), std::string::npos);
 }
 
 TEST(SocketConnect, RefusedConnectionEndsWithTheTimeOut) {

@@ -222,6 +222,9 @@ int PARVEX_WINAPI Recv(Socket s, char* buffer, int length, int flags) {
 int PARVEX_WINAPI Send(Socket s, const char* buffer, int length, int flags) {
   if (!IsOpen(s)) return Fail(kWsaEnotsock);
   const int fd = static_cast<int>(s);
+  // Linux says EPIPE for a socket that never connected; Winsock says so plainly.
+  const auto& watch = Loop().WatchOf(fd);
+  if (!watch.established && !watch.connecting) return Fail(kWsaEnotconn);
   ssize_t n = ::send(fd, buffer, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL);
   if (n < 0) {
     if (errno == EAGAIN) Loop().WatchOf(fd).writeArmed = true;  // FD_WRITE when there is room again
