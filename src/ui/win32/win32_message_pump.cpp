@@ -25,6 +25,13 @@ void Win32MessagePump::processMessages() {
   }
 }
 
+void Win32MessagePump::WaitForMessage(unsigned timeoutMs) {
+  if (terminated_) return;
+  // MWMO_INPUTAVAILABLE: a message already queued ends the wait too, not only a
+  // new one.
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 void Win32MessagePump::pumpUntil(const std::function<bool()>& done, bool repostQuit) {
   MSG msg;
   while (!terminated_ && !done()) {

@@ -20,6 +20,10 @@ class Win32MessagePump : public MessagePump {
   void pumpUntil(const std::function<bool()>& done, bool repostQuit);
 
   bool Terminated() const { return terminated_; }
+  bool QuitRequested() const override { return terminated_; }
+  // Sleeps until a message is queued or the time is up: a waiting send then
+  // costs no processor time, yet every notification wakes it at once.
+  void WaitForMessage(unsigned timeoutMs) override;
   // The window that keyboard messages are routed through as a dialog (tab order,
   // default and cancel buttons); null for none.
   void SetDialogWindow(HWND window) { dialogWindow_ = window; }
