@@ -10,7 +10,7 @@ set -u
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 scripts/install-deps || { echo "installing packages failed"; exit 1; }
-. scripts/xvfb-session
+. scripts/lib/windows-env.sh
 
 jobs=${PARVEX_JOBS:-$(nproc)}
 fuzz_seconds=${PARVEX_FUZZ_SECONDS:-20}
@@ -37,15 +37,26 @@ native_tests() {
     ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/native --output-on-failure -j "$jobs"
 }
 
+# The programs a folder's sources promise, one per <prefix>*.cpp, so that a step
+# cannot pass having run fewer than that.
+expected_programs() {
+  local src
+  for src in "$1"/"$2"*.cpp; do
+    if [ -f "$src" ]; then basename "$src" .cpp; fi
+  done
+}
+
 fuzzers() {
-  [ -f fuzz/CMakeLists.txt ] || return 0
+  local names
+  names=$(expected_programs fuzz fuzz_)
+  [ -n "$names" ] || { echo "no fuzz targets in fuzz/"; return 1; }
   CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVEX_FUZZ=ON \
     -DPARVEX_TESTS=OFF -DPARVEX_BENCH=OFF >/dev/null &&
     cmake --build build/fuzz -j "$jobs" || return 1
   local ok=0 f name corpus
-  for f in build/fuzz/fuzz/fuzz_*; do
-    [ -x "$f" ] || continue
-    name=$(basename "$f")
+  for name in $names; do
+    f=build/fuzz/fuzz/$name
+    [ -x "$f" ] || { echo "fuzz target $name was not built ($f)"; ok=1; continue; }
     corpus=build/fuzz/corpus/$name
     mkdir -p "$corpus"
     echo "fuzzing $name for ${fuzz_seconds}s"
@@ -61,10 +72,11 @@ fuzzers() {
 native_benchmarks() {
   cmake -S . -B build/native-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARVEX_TESTS=OFF >/dev/null &&
     cmake --build build/native-release -j "$jobs" || return 1
-  local b ok=0
-  for b in build/native-release/bench/bench_*; do
-    [ -x "$b" ] || continue
-    echo "running $(basename "$b")"
+  local b name ok=0
+  for name in $(expected_programs bench bench_); do
+    b=build/native-release/bench/$name
+    [ -x "$b" ] || { echo "benchmark $name was not built ($b)"; ok=1; continue; }
+    echo "running $name"
     "$b" $(bench_args "$b" "$root/build/bench-tree") || ok=1
   done
   return $ok
@@ -78,35 +90,36 @@ bench_args() {
   esac
 }
 
-windows_build() {
-  local arch=$1 dir=$2
-  shift 2
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(parvex_toolchain "$arch")" \
-    -DCMAKE_BUILD_TYPE=Release -DPARVEX_WERROR=ON "$@" >/dev/null &&
-    cmake --build "$dir" -j "$jobs"
-}
+# The one configure line of the Windows builds: the tests, the release and the
+# product all build from folders configured alike.
+windows_configure() { parvex_configure_windows "$1" "$(parvex_build_dir "$1")" -DPARVEX_WERROR=ON; }
 
-windows_dir() { [ "$1" = i686 ] && echo build/win32 || echo build/win64; }
+# Usage: windows_build ARCH [cmake --build options...]
+windows_build() {
+  local arch=$1
+  shift
+  windows_configure "$arch" && cmake --build "$(parvex_build_dir "$arch")" -j "$jobs" "$@"
+}
 
 # The product, tests included, so that 32-bit-only faults cannot creep in even
 # where 32-bit programs cannot run.
-product_build() { windows_build i686 build/win32; }
+product_build() { windows_build i686; }
 
 windows_tests() {
-  local dir
-  dir=$(windows_dir "$PARVEX_WIN_ARCH")
-  windows_build "$PARVEX_WIN_ARCH" "$dir" || return 1
-  parvex_start_xvfb
-  parvex_start_wine
-  ctest --test-dir "$dir" --output-on-failure
+  windows_build "$PARVEX_WIN_ARCH" || return 1
+  parvex_start_xvfb || return 1
+  parvex_start_wine || return 1
+  ctest --test-dir "$(parvex_build_dir "$PARVEX_WIN_ARCH")" --output-on-failure
 }
 
 windows_benchmarks() {
-  local b ok=0 dir
-  dir=$(windows_dir "$PARVEX_WIN_ARCH")
-  for b in "$dir"/bench/bench_*.exe; do
-    [ -f "$b" ] || continue
-    echo "running $(basename "$b") ($PARVEX_WIN_ARCH) under Wine"
+  local b name ok=0 dir
+  dir=$(parvex_build_dir "$PARVEX_WIN_ARCH")
+  parvex_start_xvfb && parvex_start_wine || return 1
+  for name in $(expected_programs bench bench_); do
+    b=$dir/bench/$name.exe
+    [ -f "$b" ] || { echo "benchmark $name was not built ($b)"; ok=1; continue; }
+    echo "running $name ($PARVEX_WIN_ARCH) under Wine"
     scripts/wine-run "$b" $(bench_args "$b" "Z:${root//\//\\}\\build\\bench-tree") || ok=1
   done
   rm -rf build/bench-tree
@@ -116,11 +129,8 @@ windows_benchmarks() {
 # The release files need both builds: the product and the x86_64 one, which only
 # machines that cannot run 32-bit programs have built by now.
 release() {
-  [ -f build/win64/build.ninja ] ||
-    cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(parvex_toolchain x86_64)" \
-      -DCMAKE_BUILD_TYPE=Release -DPARVEX_WERROR=ON >/dev/null || return 1
-  cmake --build build/win32 -j "$jobs" --target parvex &&
-    cmake --build build/win64 -j "$jobs" --target parvex &&
+  windows_build i686 --target parvex &&
+    windows_build x86_64 --target parvex &&
     scripts/make-release &&
     PARVEX_JOBS=$jobs tests/release/test-release.sh
 }

@@ -6,15 +6,16 @@
 #  - under Wine, on a fresh prefix of its own, the installer this machine can run
 #    installs, upgrades and uninstalls as it should (tests/release/win32), and its
 #    pages are saved as screenshots in <build>/screenshots.
+# The Xvfb and the Wine servers it starts are stopped when it ends, passed or not.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
-. scripts/xvfb-session
+. scripts/lib/windows-env.sh
 
 version=$(head -n 1 VERSION | tr -d '\r')
 out=build/release
-exe32=build/win32/src/app/parvex.exe
-exe64=build/win64/src/app/parvex.exe
+exe32=$(parvex_exe i686)
+exe64=$(parvex_exe x86_64)
 failures=0
 fail() {
   echo "FAILED: $*"
@@ -76,23 +77,21 @@ EOF
 # architecture starts the installer, which installs the build of that Windows.
 installer_tests() {
   local arch=$1 setup=$2 dir prefix
-  dir=$([ "$arch" = i686 ] && echo build/win32 || echo build/win64)
-  prefix=$root/build/wine-prefix-release-$([ "$arch" = i686 ] && echo win32 || echo win64)
+  dir=$(parvex_build_dir "$arch")
+  prefix=$root/build/wine-prefix-release-$(parvex_win_name "$arch")
   export PARVEX_WINEPREFIX_WIN32=$root/build/wine-prefix-release-win32
   export PARVEX_WINEPREFIX_WIN64=$root/build/wine-prefix-release-win64
   cmake --build "$dir" -j "${PARVEX_JOBS:-1}" --target installer_tests >/dev/null || { fail "installer_tests did not build"; return; }
   # A fresh prefix each time: the tests begin on a machine without Parvex.
   rm -rf "$prefix"
-  parvex_start_xvfb
-  local chosen=$PARVEX_WIN_ARCH
-  PARVEX_WIN_ARCH=$arch
-  parvex_start_wine || { PARVEX_WIN_ARCH=$chosen; fail "Wine did not start"; return; }
-  PARVEX_WIN_ARCH=$chosen
+  parvex_start_xvfb || { fail "Xvfb did not start"; return; }
+  parvex_start_wine "$arch" || { fail "Wine did not start"; return; }
   mkdir -p "$dir/screenshots"
   scripts/wine-run "$dir/tests/release/installer_tests.exe" --gtest_color=no --setup="$root/$setup" \
     --version="$version" --arch="$arch" --screenshots="$root/$dir/screenshots" ||
     fail "installer tests under Wine ($setup on $arch Windows)"
-  wineserver -k 2>/dev/null || true
+  # The next run has a prefix of its own; nothing of this one stays running.
+  parvex_stop_wine "$prefix"
   ls "$dir"/screenshots/installer-*.png 2>/dev/null
 }
 

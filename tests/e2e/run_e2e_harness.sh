@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Starts the fault-injecting and the aiosmtpd test servers on loopback, runs a
-# Windows test executable under Wine with their folder in PARVEX_NET_SERVER_DIR,
-# and stops the servers by PID.
-# Usage: run_with_servers.sh <source dir> <exe> [args...]
+# The end-to-end harness: sets up the Linux side that Windows tests under Wine
+# cannot set up themselves, runs one test executable under Wine, and takes it
+# all down again, passed or failed. It
+#  - starts the fault-injecting and the aiosmtpd SMTP servers on loopback, their
+#    folder in PARVEX_NET_SERVER_DIR (as a Wine path);
+#  - makes the load tests' big folder there when PARVEX_BIG_FOLDER_ENTRIES is set;
+#  - puts the MAPI stand-in (tests/e2e/stand-ins) first on PATH;
+#  - runs the executable with scripts/wine-run.
+# CTest starts it for e2e_tests and for net_tests_live, inside the Xvfb and Wine
+# server that the calling script started.
+# Usage: run_e2e_harness.sh <source dir> <exe> [args...]
 set -u
 root=$1
 shift
+. "$root/scripts/lib/windows-env.sh"
 python=/usr/bin/python3
 dir=$(mktemp -d /tmp/parvex-net-XXXXXX)
 pids=()
-stop() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+stop_servers() {
+  local pid
+  for pid in ${pids[@]+"${pids[@]}"}; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   rm -rf "$dir"
 }
-trap stop EXIT
+parvex_on_exit stop_servers
 "$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 1200 &
 pids+=($!)
 "$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 &
@@ -29,7 +41,7 @@ fi
 # The load tests' folder of many entries is made here, on the Linux side: Wine
 # creates each file in a large folder ever more slowly.
 if [ -n "${PARVEX_BIG_FOLDER_ENTRIES:-}" ]; then
-  "$python" - "$dir/big" "$PARVEX_BIG_FOLDER_ENTRIES" <<'PY'
+  "$python" - "$dir/big" "$PARVEX_BIG_FOLDER_ENTRIES" <<'PY' || { echo "the big folder was not made"; exit 1; }
 import os, sys
 folder, count = sys.argv[1], int(sys.argv[2])
 os.makedirs(folder)
