@@ -4,7 +4,7 @@
 
 #include "net/win32/win32_message_pump.h"
 #include "net/win32/win32_socket_host.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 namespace parvex::test {
 
