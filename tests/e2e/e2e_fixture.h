@@ -115,6 +115,25 @@ class ParvexE2E : public ::testing::Test {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result) != 0;
   }
 
+  // The program has worked through everything posted to it before, clicks
+  // included: a selection posted to the interval box after them shows only then.
+  // (A sent message is no proof: it is also answered while the program waits on
+  // a message it sent itself.)
+  bool caughtUp(HWND main, DWORD timeout) {
+    HWND box = findControl(main, kNSecs);
+    DWORD_PTR now = 0;
+    if (!box || !SendMessageTimeoutA(box, EM_GETSEL, 0, 0, SMTO_NORMAL, timeout, &now)) return false;
+    const WPARAM from = LOWORD(now) == 1 && HIWORD(now) == 2 ? 2 : 1;
+    PostMessageA(box, EM_SETSEL, from, from + 1);
+    return waitUntil(
+        [&] {
+          DWORD_PTR selection = 0;
+          return SendMessageTimeoutA(box, EM_GETSEL, 0, 0, SMTO_NORMAL, timeout, &selection) &&
+                 LOWORD(selection) == from && HIWORD(selection) == from + 1;
+        },
+        timeout);
+  }
+
   // Starts with auto-start, a 5 s interval (unless told) and the .bat alarm; gives the main
   // window once the program monitors from the tray with its start snapshot taken, or nullptr.
   HWND startMonitoringAutomatically(const char* seconds = "5", DWORD snapshotTimeout = kStartTimeout) {

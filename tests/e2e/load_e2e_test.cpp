@@ -70,11 +70,11 @@ class ParvexLoadE2E : public ParvexE2E {
     putString("Start", "Dir1", big);
     return startMonitoringAutomatically("600", 120000);
   }
-  // Lets the program finish what the last click started: the dialogs it opened
-  // are gone (their owner is enabled again) and its message loop answers.
-  static void settle(HWND main) {
+  // Lets the program finish what the last click started: its message loop has
+  // come past the click, and no dialog it opened holds the window disabled.
+  void settle(HWND main) {
+    caughtUp(main, 30000);
     waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 30000);
-    answers(main, 30000);
   }
   static bool moveFolder(const std::string& from, const std::string& to) {
     return waitUntil([&] { return MoveFileA(from.c_str(), to.c_str()) != 0; }, 30000);
