@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "snapshot_fakes.h"
+#include "support/snapshot_fakes.h"
 
 namespace parvex {
 namespace {

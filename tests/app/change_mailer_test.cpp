@@ -2,12 +2,10 @@
 // by SMTP reaches a real server complete, with its origination fields.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <regex>
-#include <thread>
 
 #include "app/change_mailer.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 namespace parvex {
 namespace {
@@ -56,15 +54,6 @@ class NoHost final : public MapiSendHost {
   void SetWaitCursor(bool) override {}
   std::string ExpandFileName(const std::string& name) override { return name; }
 };
-
-std::string WaitForMessage(int n) {
-  for (int i = 0; i < 200; ++i) {
-    std::string stored = test::SinkMessage(n);
-    if (!stored.empty()) return stored;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return {};
-}
 
 struct Components {
   CountingPump pump;
@@ -117,7 +106,7 @@ TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {
   EXPECT_GE(c.pump.turns, 2) << "pending window messages get one turn before each send";
 
   for (int n : {before + 1, before + 2}) {
-    const std::string stored = WaitForMessage(n);
+    const std::string stored = test::WaitForSinkMessage(n);
     EXPECT_NE(stored.find("To:       \"root@localhost\" <root@localhost>,\r\n"
                           "          \"second@example.com\" <second@example.com>\r\n"),
               std::string::npos)
@@ -170,7 +159,7 @@ TEST(LiveChangeMailer, BadFieldsEndInAClearErrorOrAreCut) {
     }
     if (std::string(c.error).empty()) {
       EXPECT_EQ(error, "") << c.name;
-      const std::string stored = WaitForMessage(before + 1);
+      const std::string stored = test::WaitForSinkMessage(before + 1);
       EXPECT_NE(stored.find("Subject: " + std::string(c.subject).substr(0, 255) + "\r\n"), std::string::npos) << c.name;
     } else if (std::string(c.error) == "*") {
       EXPECT_NE(error, "") << c.name;

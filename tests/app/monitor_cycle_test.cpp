@@ -7,35 +7,17 @@
 
 #include "app/alarm.h"
 #include "runtime/exceptions.h"
+#include "support/snapshot_fakes.h"
 
 namespace parvex {
 namespace {
 
-// Folders as a map of mask to entries; counts listings to prove when a scan ran.
-class MemoryLister final : public DirectoryLister {
- public:
-  void enumerate(const std::string& mask, const EntryFn& onEntry) const override {
-    ++listings;
-    auto it = folders.find(mask);
-    if (it == folders.end()) return;
-    onEntry(".", 0);
-    onEntry("..", 0);
-    for (const auto& [name, stamp] : it->second) onEntry(name, stamp);
-  }
-  std::map<std::string, std::map<std::string, std::int32_t>> folders;
-  mutable int listings = 0;
-};
+using testing::FixedClock;
+using testing::MemoryLister;
 
 class BytewiseCollation final : public Collation {
  public:
   std::string sortKey(std::string_view text) const override { return std::string(text); }
-};
-
-class FixedClock final : public UserClock {
- public:
-  CivilTime now() const override { return {2001, 2, 3, 4, 5, 6}; }
-  std::string shortDate(const CivilTime&) const override { return "03/02/2001"; }
-  std::string longTime(const CivilTime&) const override { return "04:05:06"; }
 };
 
 class MemoryScreen final : public WatcherScreen, public MailFields {
@@ -109,13 +91,13 @@ class MonitorCycleTest : public ::testing::Test {
  protected:
   MonitorCycleTest() : cycle(screen, screen, sender, lister, collation, clock) {
     screen.slots[6] = "C:\\w";
-    lister.folders["C:\\w\\*.*"] = {{"a.txt", 100}, {"b.txt", 200}};
+    lister.setFolder("C:\\w", {{"a.txt", 100}, {"b.txt", 200}});
   }
   MemoryScreen screen;
   FakeSender sender;
   MemoryLister lister;
   BytewiseCollation collation;
-  FixedClock clock;
+  FixedClock clock{CivilTime{2001, 2, 3, 4, 5, 6}};
   MonitorCycle cycle;
 };
 
@@ -183,7 +165,7 @@ TEST_F(MonitorCycleTest, SoundModeShowsTheSummaryStopsTheTimerThenAlarms) {
   EXPECT_EQ(screen.alarms, 0);
   EXPECT_EQ(screen.memo.size(), 2u);  // date line and blank line only
 
-  lister.folders["C:\\w\\*.*"]["c.txt"] = 300;
+  lister.setEntry("C:\\w", "c.txt", 300);
   cycle.Timer1Timer();
   EXPECT_TRUE(screen.summaryShown);
   EXPECT_EQ(screen.caption, "Reactivate");
@@ -204,7 +186,7 @@ TEST_F(MonitorCycleTest, SoundModeShowsTheSummaryStopsTheTimerThenAlarms) {
 TEST_F(MonitorCycleTest, FilteredDifferencesAreNeverReported) {
   screen.optNew = false;
   cycle.btActivateClick();
-  lister.folders["C:\\w\\*.*"]["new.txt"] = 1;
+  lister.setEntry("C:\\w", "new.txt", 1);
   for (int i = 0; i < 3; ++i) cycle.Timer1Timer();
   EXPECT_EQ(screen.alarms, 0);
   EXPECT_EQ(cycle.startSnapshot().count(), 2u);  // baseline kept
@@ -217,7 +199,7 @@ TEST_F(MonitorCycleTest, FilteredDifferencesAreNeverReported) {
 TEST_F(MonitorCycleTest, EmailModeSendsOnceThenRenewsTheBaseline) {
   screen.soundAlarm = false;
   cycle.btActivateClick();
-  lister.folders["C:\\w\\*.*"].erase("a.txt");
+  lister.removeEntry("C:\\w", "a.txt");
   cycle.Timer1Timer();
   ASSERT_EQ(sender.sends, 1);
   EXPECT_EQ(sender.last.body.back(), "Deleted C:\\w\\a.txt");
@@ -232,7 +214,7 @@ TEST_F(MonitorCycleTest, EmailModeSendsOnceThenRenewsTheBaseline) {
 TEST_F(MonitorCycleTest, FailedSendKeepsTheBaselineAndRetries) {
   screen.soundAlarm = false;
   cycle.btActivateClick();
-  lister.folders["C:\\w\\*.*"]["b.txt"] = 201;
+  lister.setEntry("C:\\w", "b.txt", 201);
   sender.fail = true;
   EXPECT_THROW(cycle.Timer1Timer(), Exception);
   EXPECT_FALSE(cycle.inTick()) << "the guard is released on an error";
@@ -245,26 +227,26 @@ TEST_F(MonitorCycleTest, FailedSendKeepsTheBaselineAndRetries) {
 TEST_F(MonitorCycleTest, TickInsideASendNeitherScansNorSends) {
   screen.soundAlarm = false;
   cycle.btActivateClick();
-  lister.folders["C:\\w\\*.*"]["c.txt"] = 1;
+  lister.setEntry("C:\\w", "c.txt", 1);
   int listingsInside = -1;
   sender.during = [&] {
-    const int before = lister.listings;
+    const int before = lister.listings();
     cycle.Timer1Timer();  // dispatched while the send pumps messages
-    listingsInside = lister.listings - before;
+    listingsInside = lister.listings() - before;
   };
   cycle.Timer1Timer();
   EXPECT_EQ(sender.sends, 1);
   EXPECT_EQ(listingsInside, 0);
   // Afterwards ticks run again.
   sender.during = nullptr;
-  lister.folders["C:\\w\\*.*"]["d.txt"] = 1;
+  lister.setEntry("C:\\w", "d.txt", 1);
   cycle.Timer1Timer();
   EXPECT_EQ(sender.sends, 2);
 }
 
 TEST_F(MonitorCycleTest, DeletedFolderListsEveryEntryAsDeleted) {
   cycle.btActivateClick();
-  lister.folders.clear();
+  lister.removeFolder("C:\\w");
   cycle.Timer1Timer();
   EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ",
                                                    "Deleted C:\\w\\a.txt",
@@ -362,7 +344,7 @@ namespace {
 TEST_F(MonitorCycleTest, TicksWhileATickErrorIsShownAreSkipped) {
   screen.soundAlarm = false;
   cycle.btActivateClick();
-  lister.folders["C:\\w\\*.*"]["c.txt"] = 1;
+  lister.setEntry("C:\\w", "c.txt", 1);
   sender.fail = true;
   int reports = 0;
   std::function<void(std::exception_ptr)> report = [&](std::exception_ptr error) {

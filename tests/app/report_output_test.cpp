@@ -10,6 +10,7 @@
 #include "app/report_output.h"
 #include "support/fake_text_measurer.h"
 #include "support/message_of.h"
+#include "support/temp_folder.h"
 #include "runtime/text_file_append.h"
 
 namespace parvex {
@@ -51,14 +52,8 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 class TextLogFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("parvex_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::filesystem::path dir;
+  testing::TempFolder folder;
+  std::filesystem::path dir{folder.path()};
 };
 
 TEST_F(TextLogFile, ANewNameIsCreatedAndLaterBlocksFollowAtTheEnd) {

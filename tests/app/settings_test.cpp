@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/memory_ini_store.h"
+#include "support/message_of.h"
 
 namespace parvex {
 namespace {
@@ -130,12 +131,7 @@ TEST(Settings, ReadErrorKeepsWhatWasReadAndStopsThere) {
   store.values[{"Opts", "Server"}] = "never read";
   store.binary.insert({"Opts", "Nsecs"});
   WatcherSettings s;
-  try {
-    ReadSettings(store, s);
-    FAIL() << "expected the type error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Invalid data type for 'Nsecs'");
-  }
+  EXPECT_EQ(testing::MessageOf([&] { ReadSettings(store, s); }), "Invalid data type for 'Nsecs'");
   EXPECT_EQ(s.dirs[0], "C:\\one");
   EXPECT_EQ(s.wav, "w.wav");
   EXPECT_EQ(s.server, "");
@@ -144,12 +140,7 @@ TEST(Settings, ReadErrorKeepsWhatWasReadAndStopsThere) {
 TEST(Settings, WriteErrorPropagates) {
   MemoryIniStore store;
   store.failWrites = true;
-  try {
-    WriteSettings(store, WatcherSettings{});
-    FAIL();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Failed to set data for 'Dir1'");
-  }
+  EXPECT_EQ(testing::MessageOf([&] { WriteSettings(store, WatcherSettings{}); }), "Failed to set data for 'Dir1'");
 }
 
 }  // namespace

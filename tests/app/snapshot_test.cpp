@@ -7,7 +7,7 @@
 #include <random>
 
 #include "app/file_stamp.h"
-#include "snapshot_fakes.h"
+#include "support/snapshot_fakes.h"
 
 namespace parvex {
 namespace {

@@ -11,10 +11,6 @@ namespace {
 
 using namespace parvex::about;
 
-void pause(DWORD ms) {
-  waitUntil([] { return false; }, ms);
-}
-
 // Points the http protocol at a program that does not exist, so the shell has
 // no browser to start; the association is put back afterwards.
 class NoBrowser {
@@ -51,47 +47,19 @@ class NoBrowser {
   std::string saved_;
 };
 
-class AboutHelpE2E : public ::testing::Test {
+class AboutHelpE2E : public ParvexE2E {
  protected:
-  void SetUp() override { clearSettings(); }
-  void TearDown() override {
-    process.kill();
-    clearSettings();
-  }
-
-  HWND startShown() {
-    const std::string& exe = context().parvexExe;
-    process = Process(exe, exe.substr(0, exe.find_last_of('\\')));
-    HWND main = findTopLevel(process.pid(), kMainWindowClass, kStartTimeout);
-    EXPECT_TRUE(waitUntil([&] { return visible(main); }, kStartTimeout)) << "main window never shown";
-    return main;
-  }
-
   // Clicks the main window's button and gives the window it opened, once shown.
   HWND open(HWND main, int button, const char* windowClass) {
     click(findControl(main, button));
     HWND window = nullptr;
     waitUntil(
         [&] {
-          window = findTopLevel(process.pid(), windowClass, 0);
+          window = findTopLevel(process->pid(), windowClass, 0);
           return visible(window);
         },
         kStepTimeout);
     return window;
-  }
-
-  static bool closedWithin(HWND window) {
-    return waitUntil([&] { return !IsWindow(window); }, kStepTimeout);
-  }
-
-  void screenshot(HWND window, const std::string& name, bool redraw = true) {
-    if (context().screenshotDir.empty()) return;
-    if (redraw) {
-      SetForegroundWindow(window);
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      pause(400);
-    }
-    EXPECT_TRUE(writePng(context().screenshotDir + "\\" + name + ".png", captureWindow(window))) << name;
   }
 
   static void expectClientSize(HWND window, int width, int height) {
@@ -117,7 +85,7 @@ class AboutHelpE2E : public ::testing::Test {
     EXPECT_TRUE(waitUntil([&] { return checked(box) != before; }, kStepTimeout)) << "main window does not react";
   }
 
-  Process process;
+  Process* process = nullptr;
 };
 
 // The leftmost column of the strip with a lit dot, or -1.
@@ -131,7 +99,7 @@ int leftmostLit(const Image& image) {
 }
 
 TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
-  HWND main = startShown();
+  HWND main = startShown(process);
   ASSERT_NE(main, nullptr);
 
   HWND help = open(main, kBtHelp, kHelpWindowClass);
@@ -171,16 +139,21 @@ TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
   expectRect(marquee, about, {0, 316, 420, 21});
   EXPECT_EQ(text(findControl(about, kBtWeb)), "Brenmark Home Page");
 
-  // The text comes in from the right: three frames a few ticks apart.
+  // The text comes in from the right: three frames, each with the text further left.
   int previous = kAboutClientWidth;
   for (int frame = 1; frame <= 3; ++frame) {
-    pause(frame == 1 ? 800 : 600);
-    const Image strip = captureWindow(marquee);
-    const int left = leftmostLit(strip);
-    EXPECT_GE(left, 0) << "frame " << frame << " shows no text";
-    EXPECT_LT(left, previous) << "frame " << frame << " did not move left";
+    Image strip;
+    int left = -1;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+          strip = captureWindow(marquee);
+          left = leftmostLit(strip);
+          return left >= 0 && left < previous;
+        },
+        kStepTimeout))
+        << "frame " << frame << " shows no text or did not move left (leftmost lit column " << left << ")";
     previous = left;
-    screenshot(marquee, "marquee-" + std::to_string(frame), false);
+    keepPicture(strip, "marquee-" + std::to_string(frame));
   }
   screenshot(about, "about-box");  // with the text under way
   click(findControl(about, IDOK));
@@ -200,12 +173,12 @@ TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
 
 TEST_F(AboutHelpE2E, HomePageWithoutABrowserShowsTheErrorAndTheBoxCloses) {
   NoBrowser noBrowser;
-  HWND main = startShown();
+  HWND main = startShown(process);
   ASSERT_NE(main, nullptr);
   HWND about = open(main, kBtAbout, kAboutWindowClass);
   ASSERT_NE(about, nullptr);
   click(findControl(about, kBtWeb));
-  const MessageBoxSeen error = waitMessageBox(process.pid(), kStepTimeout);
+  const MessageBoxSeen error = waitMessageBox(process->pid(), kStepTimeout);
   ASSERT_NE(error.window, nullptr) << "no error box";
   EXPECT_EQ(error.text, kWebBrowserError);
   dismiss(error.window);

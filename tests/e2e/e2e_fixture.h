@@ -13,19 +13,25 @@
 #include <vector>
 
 #include "app/win32/watcher_controls.h"
-#include "driver.h"
 #include "e2e_context.h"
-#include "screenshot.h"
 #include "settings_registry.h"
+#include "support/temp_folder.h"
+#include "support/win32/driver.h"
+#include "support/win32/screenshot.h"
 
 namespace e2e {
 
 using namespace parvex::watcher;
+using parvex::testing::RemoveTree;
 
 constexpr DWORD kStartTimeout = 15000;
 constexpr DWORD kStepTimeout = 5000;
 // One 5-second interval plus the time Wine needs to scan and draw.
 constexpr DWORD kTickTimeout = 9000;
+// How long a test watches for something that must not happen (a second mail, a
+// summary after Reactivate): more than one 5-second interval, so that a tick
+// that would do it has run.
+constexpr DWORD kQuietTimeout = 7000;
 
 inline std::string lower(std::string text) {
   for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -55,26 +61,6 @@ inline void writeFile(const std::string& path, const std::string& content) {
   out << content;
 }
 
-inline void removeTree(const std::string& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(path);
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 inline HWND notificationArea() { return FindWindowA("__winex11_standalone_tray", nullptr); }
 
 class ParvexE2E : public ::testing::Test {
@@ -85,7 +71,7 @@ class ParvexE2E : public ::testing::Test {
     // picker cannot walk down to.
     static int serial = 0;
     work = std::string("C:\\parvex_e2e_") + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
-    removeTree(work);
+    RemoveTree(work);
     CreateDirectoryA(work.c_str(), nullptr);
     watched = work + "\\watched";
     CreateDirectoryA(watched.c_str(), nullptr);
@@ -98,7 +84,7 @@ class ParvexE2E : public ::testing::Test {
   void TearDown() override {
     for (auto& p : processes) p.kill();
     processes.clear();
-    removeTree(work);
+    RemoveTree(work);
     clearSettings();
   }
 
@@ -119,10 +105,38 @@ class ParvexE2E : public ::testing::Test {
   static bool hiddenWithin(HWND window, DWORD timeout) {
     return waitUntil([&] { return !visible(window); }, timeout);
   }
+  static bool closedWithin(HWND window, DWORD timeout = kStepTimeout) {
+    return waitUntil([&] { return !IsWindow(window); }, timeout);
+  }
+  // The window's thread answers a sent message only from its message loop, so
+  // once whatever it was doing (start-up, a scan, a click's handler) is over.
+  static bool answers(HWND window, DWORD timeout) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result) != 0;
+  }
+
+  // The program has worked through everything posted to it before, clicks
+  // included: a selection posted to the interval box after them shows only then.
+  // (A sent message is no proof: it is also answered while the program waits on
+  // a message it sent itself.)
+  bool caughtUp(HWND main, DWORD timeout) {
+    HWND box = findControl(main, kNSecs);
+    DWORD_PTR now = 0;
+    if (!box || !SendMessageTimeoutA(box, EM_GETSEL, 0, 0, SMTO_NORMAL, timeout, &now)) return false;
+    const WPARAM from = LOWORD(now) == 1 && HIWORD(now) == 2 ? 2 : 1;
+    PostMessageA(box, EM_SETSEL, from, from + 1);
+    return waitUntil(
+        [&] {
+          DWORD_PTR selection = 0;
+          return SendMessageTimeoutA(box, EM_GETSEL, 0, 0, SMTO_NORMAL, timeout, &selection) &&
+                 LOWORD(selection) == from && HIWORD(selection) == from + 1;
+        },
+        timeout);
+  }
 
   // Starts with auto-start, a 5 s interval (unless told) and the .bat alarm; gives the main
-  // window once the program monitors from the tray, or nullptr.
-  HWND startMonitoringAutomatically(const char* seconds = "5") {
+  // window once the program monitors from the tray with its start snapshot taken, or nullptr.
+  HWND startMonitoringAutomatically(const char* seconds = "5", DWORD snapshotTimeout = kStartTimeout) {
     putString("Opts", "Nsecs", seconds);
     putString("Opts", "Wav", alarm);
     putString("Opts", "AutoStart", "1");
@@ -130,8 +144,8 @@ class ParvexE2E : public ::testing::Test {
     HWND main = mainWindow(p);
     if (main == nullptr || findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout) == nullptr)
       return nullptr;
-    waitUntil([] { return false; }, 500);  // the start snapshot is taken by now
-    return main;
+    // The snapshot is taken during start-up, before the message loop runs.
+    return answers(main, snapshotTimeout) ? main : nullptr;
   }
 
   // The main window of a fresh start, shown with its configuration screen.
@@ -149,13 +163,14 @@ class ParvexE2E : public ::testing::Test {
     return c;
   }
 
-  void screenshot(HWND window, const std::string& name) {
+  // <screenshots>\<name>.png, when the run keeps screenshots.
+  static void screenshot(HWND window, const std::string& name) {
     if (context().screenshotDir.empty()) return;
-    SetForegroundWindow(window);
-    BringWindowToTop(window);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    waitUntil([] { return false; }, 400);  // let the other process paint
-    const Image image = captureWindow(window);
+    EXPECT_TRUE(saveScreenshot(window, context().screenshotDir + "\\" + name + ".png")) << name;
+  }
+  // A picture already taken, kept the same way.
+  static void keepPicture(const Image& image, const std::string& name) {
+    if (context().screenshotDir.empty()) return;
     EXPECT_TRUE(writePng(context().screenshotDir + "\\" + name + ".png", image)) << name;
   }
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "driver.h"
+#include "support/win32/driver.h"
 #include "e2e_context.h"
 
 namespace e2e {

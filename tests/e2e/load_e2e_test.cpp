@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 namespace e2e {
 namespace {
@@ -68,17 +68,13 @@ class ParvexLoadE2E : public ParvexE2E {
   // start-up (and so the snapshot) is over; a folder being listed cannot be moved.
   HWND startWatchingBig(const std::string& big) {
     putString("Start", "Dir1", big);
-    HWND main = startMonitoringAutomatically("600");
-    DWORD_PTR result = 0;
-    if (main && !SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result)) return nullptr;
-    return main;
+    return startMonitoringAutomatically("600", 120000);
   }
-  // Lets the program finish what the last click started: a sent message is
-  // answered only from its message loop.
-  static void settle(HWND main) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
-    waitUntil([] { return false; }, 500);
+  // Lets the program finish what the last click started: its message loop has
+  // come past the click, and no dialog it opened holds the window disabled.
+  void settle(HWND main) {
+    caughtUp(main, 30000);
+    waitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 30000);
   }
   static bool moveFolder(const std::string& from, const std::string& to) {
     return waitUntil([&] { return MoveFileA(from.c_str(), to.c_str()) != 0; }, 30000);
@@ -157,7 +153,7 @@ class ParvexLoadE2E : public ParvexE2E {
       // the click brought up is closed before going on.
       for (MessageBoxSeen box = dialog; box.window; box = waitMessageBox(processes.back().pid(), 1500)) {
         PostMessageA(box.window, WM_COMMAND, IDCANCEL, 0);
-        EXPECT_TRUE(waitUntil([&] { return !IsWindow(box.window); }, kStepTimeout)) << box.text;
+        EXPECT_TRUE(closedWithin(box.window)) << box.text;
       }
     }
   }

@@ -2,7 +2,7 @@
 // server on loopback, failures are shown and retried, and a slow server neither
 // freezes the window nor gets a second send from overlapping ticks.
 #include "e2e_fixture.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 namespace e2e {
 namespace {
@@ -36,15 +36,20 @@ class ParvexMailE2E : public ParvexE2E {
   static bool messageArrives(int n, DWORD timeout) {
     return waitUntil([n] { return !test::SinkMessage(n).empty(); }, timeout);
   }
-  static void setSinkPaused(bool paused) {
+  // The sink stops or starts listening; it says so by its sink.paused file.
+  static bool setSinkPaused(bool paused) {
     const std::string flag = test::ServerDir() + "\\sink.pause";
     if (paused) {
       writeFile(flag, "paused");
     } else {
       DeleteFileA(flag.c_str());
     }
-    waitUntil([] { return false; }, 500);  // the server looks every 100 ms
+    const std::string state = test::ServerDir() + "\\sink.paused";
+    return waitUntil([&] { return fileExists(state) == paused; }, kStepTimeout);
   }
+  // For what must not happen (a second mail): nothing marks a tick that sent
+  // nothing, so the sink is watched for the message over more than an interval.
+  static bool noMessageWithin(int n) { return !messageArrives(n, kQuietTimeout); }
 };
 
 TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
@@ -65,20 +70,20 @@ TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
             "MAIL FROM:monitor@example.com\nRCPT TO:root@localhost\nRCPT TO:ops@example.com\n");
   EXPECT_FALSE(visible(main)) << "e-mail mode stays in the tray";
 
-  EXPECT_FALSE(messageArrives(before + 2, 7000)) << "a tick without a change mailed again";
+  EXPECT_TRUE(noMessageWithin(before + 2)) << "a tick without a change mailed again";
 
   // A refused connection is noticed at the socket layer's 60-second time-out.
-  setSinkPaused(true);
+  ASSERT_TRUE(setSinkPaused(true));
   writeFile(watched + "\\second.txt", "2");
   const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout + 65000);
   ASSERT_NE(box.window, nullptr) << "a failed send must be shown";
   EXPECT_EQ(box.caption, kProgramTitle);
   EXPECT_FALSE(box.text.empty());
-  setSinkPaused(false);
+  ASSERT_TRUE(setSinkPaused(false));
   dismiss(box.window);
   ASSERT_TRUE(messageArrives(before + 2, kTickTimeout + 5000)) << "the kept change was not sent again";
   EXPECT_NE(test::SinkMessage(before + 2).find("Added " + watched + "\\second.txt\r\n"), std::string::npos);
-  EXPECT_FALSE(messageArrives(before + 3, 7000)) << "the change was mailed twice";
+  EXPECT_TRUE(noMessageWithin(before + 3)) << "the change was mailed twice";
   EXPECT_TRUE(processes.back().running());
 }
 
@@ -91,15 +96,21 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
                                      test::FaultConnections("slow_data") == before + 1; },
                         kTickTimeout))
       << "the message did not reach the server";
-  // The server holds its reply for 8 s; meanwhile the window answers at once.
-  for (int i = 0; i < 3; ++i) {
-    DWORD_PTR result = 0;
-    EXPECT_NE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result), 0)
-        << "the window did not answer during the send";
-    waitUntil([] { return false; }, 1500);
+  // The server holds its reply for 8 s; meanwhile the window answers at once, each
+  // time it is asked until the client says QUIT (the send is over).
+  const auto sendEnded = [] { return test::FaultTranscript("slow_data").find("C: QUIT") != std::string::npos; };
+  int answered = 0;
+  while (!sendEnded() && answered < 3) {
+    EXPECT_TRUE(answers(main, 1000)) << "the window did not answer during the send";
+    ++answered;
+    waitUntil(sendEnded, 1500);
   }
-  waitUntil([] { return false; }, 9000);  // the send ends, and one more tick passes
-  EXPECT_EQ(test::FaultConnections("slow_data"), before + 1) << "overlapping ticks sent again";
+  EXPECT_EQ(answered, 3) << "the send ended before the window was asked three times";
+  ASSERT_TRUE(waitUntil(sendEnded, 30000)) << "the send did not end";
+  // The ticks during the hold have run by now; one more interval shows whether any
+  // of them left a second send behind: it would be a new connection.
+  EXPECT_FALSE(waitUntil([&] { return test::FaultConnections("slow_data") > before + 1; }, kQuietTimeout))
+      << "overlapping ticks sent again";
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
 }
 
@@ -145,8 +156,9 @@ TEST_F(ParvexMailE2E, MapiHandsEachChangeToTheMailClient) {
                                   std::string("Added " + watched + "\\new.txt")})
     EXPECT_NE(url.find(part), std::string::npos) << part << " not in " << url;
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
-  waitUntil([] { return false; }, 7000);
-  EXPECT_EQ(linesOf(test::ReadFile(handed)).size(), 1u) << "a tick without a change mailed again";
+  // A second hand-off would be a second line: watched over more than an interval.
+  EXPECT_FALSE(waitUntil([&] { return linesOf(test::ReadFile(handed)).size() > 1; }, kQuietTimeout))
+      << "a tick without a change mailed again";
 }
 
 }  // namespace

@@ -10,9 +10,12 @@
 #include "mail/attachments.h"
 #include "mail/file_types.h"
 #include "mail/mail_message.h"
+#include "support/message_of.h"
 
 namespace parvex {
 namespace {
+
+using testing::MessageOf;
 
 class FakeFileTypes : public FileTypeRegistry {
  public:
@@ -29,15 +32,6 @@ TmxAttItem& Attach(TmxCustomMessage& message, const std::string& path, const std
   item.SetFileName(path, FakeFileTypes());
   item.SetContentType(type);
   return item;
-}
-
-std::string Expect(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EMessageError& e) {
-    return e.Message();
-  }
-  return "(no error)";
 }
 
 TEST(MessageContentType, FollowsBodyAndAttachments) {
@@ -99,12 +93,12 @@ TEST(MessageContentType, SettingAttachmentsCopiesThem) {
 
 TEST(MessageValidate, SenderAndRecipients) {
   TmxMessage message;
-  EXPECT_EQ(Expect([&] { message.Validate(); }), "The address of sender is required");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { message.Validate(); }), "The address of sender is required");
   message.Sender().SetAddress("me@host");
   message.Recipients().AddAddress("", "Nobody");
-  EXPECT_EQ(Expect([&] { message.Validate(); }), "At least one Recipient, CC or BCC must be entered");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { message.Validate(); }), "At least one Recipient, CC or BCC must be entered");
   message.BCC().AddAddress("hidden@host", "");
-  EXPECT_EQ(Expect([&] { message.Validate(); }), "(no error)");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { message.Validate(); }), "(no error)");
 }
 
 TEST(MessageValidate, LineBreaksInHeaderTextsAreRefused) {
@@ -125,20 +119,20 @@ TEST(MessageValidate, LineBreaksInHeaderTextsAreRefused) {
     message.Sender().SetAddress("me@host");
     message.Recipients().AddAddress("you@host", "you@host");
     c.spoil(message);
-    EXPECT_EQ(Expect([&] { message.Validate(); }), c.message);
+    EXPECT_EQ(MessageOf<EMessageError>([&] { message.Validate(); }), c.message);
     TMemoryStream out;
-    EXPECT_EQ(Expect([&] { message.EncodeToStream(out); }), c.message);
+    EXPECT_EQ(MessageOf<EMessageError>([&] { message.EncodeToStream(out); }), c.message);
   }
 }
 
 TEST(ArticleValidate, NewsgroupsThenSubject) {
   TmxArticle article;
   article.Sender().SetAddress("me@host");
-  EXPECT_EQ(Expect([&] { article.Validate(); }), "Newsgroup header is required");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { article.Validate(); }), "Newsgroup header is required");
   article.SetNewsGroups("comp.lang");
-  EXPECT_EQ(Expect([&] { article.Validate(); }), "Subject header is required");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { article.Validate(); }), "Subject header is required");
   article.SetSubject("s");
-  EXPECT_EQ(Expect([&] { article.Validate(); }), "(no error)");
+  EXPECT_EQ(MessageOf<EMessageError>([&] { article.Validate(); }), "(no error)");
 }
 
 TEST(MessageModel, ShortStringsAreCut) {

@@ -2,11 +2,9 @@
 // message exactly, dot lines and 8-bit bytes included.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 
 #include "net/mxsmtp.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 #include "runtime/streams.h"
 
 namespace parvex {
@@ -24,15 +22,6 @@ std::string Unstuffed(const std::string& text) {
     start = end;
   }
   return out;
-}
-
-std::string WaitForMessage(int n) {
-  for (int i = 0; i < 100; ++i) {
-    std::string stored = test::SinkMessage(n);
-    if (!stored.empty()) return stored;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return {};
 }
 
 TEST(LiveSmtpDelivery, RealServerStoresTheMessageByteForByte) {
@@ -59,7 +48,7 @@ TEST(LiveSmtpDelivery, RealServerStoresTheMessageByteForByte) {
   smtp.SendMail();
   EXPECT_FALSE(smtp.Connected());
 
-  const std::string stored = WaitForMessage(before + 1);
+  const std::string stored = test::WaitForSinkMessage(before + 1);
   const std::string encoded = intended.AsString();
   EXPECT_EQ(stored, Unstuffed(encoded));
   // The message's own line breaks and dots arrive as they were.

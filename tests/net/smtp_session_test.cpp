@@ -9,7 +9,7 @@
 #include "mail/mail_errors.h"
 #include "net/mxsmtp.h"
 #include "net/net_errors.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 namespace parvex {
 namespace {

@@ -10,7 +10,8 @@
 #include "net/mxsmtp.h"
 #include "net/net_errors.h"
 #include "net/nssocket.h"
-#include "net/test_servers.h"
+#include "support/message_of.h"
+#include "support/test_servers.h"
 #include "runtime/streams.h"
 
 namespace parvex {
@@ -143,15 +144,7 @@ class WatchingLoader final : public LibraryLoader {
   LibraryLoader& system_ = SystemLibraryLoader();
 };
 
-template <typename E>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(not raised)";
-}
+using testing::MessageOf;
 
 TEST(SocketReplyCode, FirstThreeCharactersAsDecimal) {
   auto socket = NewSocket("x");

@@ -6,9 +6,12 @@
 
 #include "net/net_errors.h"
 #include "net/nswinsock.h"
+#include "support/message_of.h"
 
 namespace parvex {
 namespace {
+
+using testing::MessageOf;
 
 int PARVEX_WINAPI FakeCleanup() { return 7; }
 
@@ -40,15 +43,6 @@ class FakeLoader final : public LibraryLoader {
   std::string LoadResourceString(LibraryHandle, unsigned) override { return {}; }
 };
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EWinsockDLLError& e) {
-    return e.Message();
-  }
-  return "(no EWinsockDLLError)";
-}
-
 TEST(WinsockBinding, LoadsQuietlyAndRestoresTheErrorMode) {
   FakeLoader loader;
   loader.errorMode = 1;
@@ -69,7 +63,7 @@ TEST(WinsockBinding, MissingOrBogusLibraryIsNotFound) {
     FakeLoader loader;
     loader.handleToGive = given;
     TnsWinsock winsock(loader);
-    EXPECT_EQ(MessageOf([&] { winsock.Load(); }), "Winsock not found") << given;
+    EXPECT_EQ(MessageOf<EWinsockDLLError>([&] { winsock.Load(); }), "Winsock not found") << given;
     EXPECT_FALSE(winsock.Loaded());
   }
 }
@@ -77,16 +71,16 @@ TEST(WinsockBinding, MissingOrBogusLibraryIsNotFound) {
 TEST(WinsockBinding, EveryCallLooksItsEntryPointUpByName) {
   FakeLoader loader;
   TnsWinsock winsock(loader);
-  EXPECT_EQ(MessageOf([&] { winsock.WSACleanup(); }), "Winsock is not loaded");
-  EXPECT_EQ(MessageOf([&] { winsock.inet_addr("1.2.3.4"); }), "Function inet_addr not found");
+  EXPECT_EQ(MessageOf<EWinsockDLLError>([&] { winsock.WSACleanup(); }), "Winsock is not loaded");
+  EXPECT_EQ(MessageOf<EWinsockDLLError>([&] { winsock.inet_addr("1.2.3.4"); }), "Function inet_addr not found");
 
   winsock.Load();
-  EXPECT_EQ(MessageOf([&] { winsock.WSACleanup(); }), "Function WSACleanup not found");
+  EXPECT_EQ(MessageOf<EWinsockDLLError>([&] { winsock.WSACleanup(); }), "Function WSACleanup not found");
   loader.exports["WSACleanup"] = reinterpret_cast<void*>(&FakeCleanup);
   EXPECT_EQ(winsock.WSACleanup(), 7);
   // Nothing is cached: an entry point that goes away is missed at the next call.
   loader.exports.clear();
-  EXPECT_EQ(MessageOf([&] { winsock.WSACleanup(); }), "Function WSACleanup not found");
+  EXPECT_EQ(MessageOf<EWinsockDLLError>([&] { winsock.WSACleanup(); }), "Function WSACleanup not found");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
-// The message of the program's error that an action raises, or "(no error)".
+// The message of the error of type E that an action raises, or "(no error)".
+// Another error type escapes, so a test also proves which kind was raised.
 #include <functional>
 #include <string>
 
@@ -7,10 +8,11 @@
 
 namespace parvex::testing {
 
-inline std::string MessageOf(const std::function<void()>& action) {
+template <typename E = Exception>
+std::string MessageOf(const std::function<void()>& action) {
   try {
     action();
-  } catch (const Exception& e) {
+  } catch (const E& e) {
     return e.Message();
   }
   return "(no error)";

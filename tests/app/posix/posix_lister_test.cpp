@@ -16,30 +16,16 @@
 #include "app/file_stamp.h"
 #include "app/posix/ascii_collation.h"
 #include "app/snapshot.h"
-#include "../snapshot_fakes.h"
+#include "support/snapshot_fakes.h"
+#include "support/temp_folder.h"
 
 namespace parvex {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/parvex-lister-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempFolder() { fs::remove_all(path_); }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name, const std::string& text = "x") const {
-    const std::string p = path_ + "/" + name;
-    std::ofstream(p) << text;
-    return p;
-  }
-
- private:
-  std::string path_;
-};
+using testing::RemoveTree;
+using testing::TempFolder;
 
 void SetModified(const std::string& path, time_t utcSeconds) {
   const struct timespec times[2] = {{utcSeconds, 0}, {utcSeconds, 0}};
@@ -122,7 +108,7 @@ TEST(PosixLister, FolderVanishingDuringTheListingIsNoError) {
   for (int i = 0; i < 200; ++i) std::ofstream(doomed + "/f" + std::to_string(i)) << i;
   int seen = 0;
   PosixDirectoryLister().enumerate(doomed + "\\*.*", [&](std::string_view, std::int32_t) {
-    if (++seen == 3) fs::remove_all(doomed);
+    if (++seen == 3) RemoveTree(doomed);
   });
   EXPECT_GE(seen, 3);
   EXPECT_LT(seen, 202);  // entries removed before they were reached are not listed

@@ -10,54 +10,14 @@
 #include "app/file_stamp.h"
 #include "app/snapshot.h"
 #include "app/win32/locale_collation.h"
-#include "../snapshot_fakes.h"
+#include "support/snapshot_fakes.h"
+#include "support/temp_folder.h"
 
 namespace parvex {
 namespace {
 
-// A fresh folder under the user's temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    path_ = std::string(base) + "parvex-lister-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(counter_++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() { RemoveTree(path_); }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const {
-    const std::string p = path_ + "\\" + name;
-    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written;
-    WriteFile(h, "x", 1, &written, nullptr);
-    CloseHandle(h);
-    return p;
-  }
-  static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((dir + "\\*.*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string p = dir + "\\" + name;
-        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(p);
-        else
-          DeleteFileA(p.c_str());
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-
- private:
-  std::string path_;
-  static inline int counter_ = 0;
-};
+using testing::RemoveTree;
+using testing::TempFolder;
 
 void SetLastWrite(const std::string& path, const SYSTEMTIME& utc) {
   FILETIME ft;
@@ -209,12 +169,12 @@ TEST_F(Win32Snapshot, FolderVanishingDuringTheListingIsNoError) {
   for (int i = 0; i < 300; ++i) folder.file("doomed\\f" + std::to_string(i));
   int seen = 0;
   lister.enumerate(doomed + "\\*.*", [&](std::string_view, std::int32_t) {
-    if (++seen == 3) TempFolder::RemoveTree(doomed);
+    if (++seen == 3) RemoveTree(doomed);
   });
   EXPECT_GE(seen, 3);
   // Windows keeps the folder itself while the search holds it open; once the
   // search is released the folder goes, and a later scan finds nothing.
-  TempFolder::RemoveTree(doomed);
+  RemoveTree(doomed);
   EXPECT_TRUE(NamesIn(doomed + "\\*.*").empty());
 }
 

@@ -4,7 +4,9 @@ receives: "<dir>/sink.port" holds the port once it listens; each message's
 content (bytes, after the server removed the dot stuffing) goes to
 "<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env". While "<dir>/sink.pause"
 exists the server stops listening (connections are refused) and afterwards
-listens again on the same port. Ends by itself after --time-limit seconds.
+listens again on the same port; "<dir>/sink.paused" is there exactly while it
+does not listen, so a test can wait for the change. Ends by itself after
+--time-limit seconds.
 """
 import argparse
 import asyncio
@@ -51,14 +53,18 @@ async def run(args):
     deadline = loop.time() + args.time_limit
     stop = os.path.join(args.dir, "stop")
     pause = os.path.join(args.dir, "sink.pause")
+    paused_flag = os.path.join(args.dir, "sink.paused")
     while loop.time() < deadline and (parent is None or os.getppid() == parent) and not os.path.exists(stop):
         paused = os.path.exists(pause)
         if paused and server is not None:
             server.close()
             await server.wait_closed()
             server = None
+            with open(paused_flag, "w") as f:
+                f.write("paused\n")
         elif not paused and server is None:
             server = await listen(port)
+            os.remove(paused_flag)
         await asyncio.sleep(0.1)
     if server is not None:
         server.close()

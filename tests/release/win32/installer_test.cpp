@@ -14,9 +14,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "e2e/driver.h"
-#include "e2e/png_writer.h"
-#include "e2e/screenshot.h"
+#include "support/win32/driver.h"
+#include "support/win32/screenshot.h"
 
 namespace {
 
@@ -184,12 +183,8 @@ void expectInstalled() {
 
 std::string runValue() { return RegKey(HKEY_CURRENT_USER, kRunKey).text(kProduct); }
 
-bool saveScreenshot(HWND window, const std::string& name) {
-  SetForegroundWindow(window);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  waitUntil([] { return false; }, 400);
-  const Image image = captureWindow(window);
-  return image.width > 0 && writePng(g_options.screenshots + "\\" + name, image);
+bool screenshot(HWND window, const std::string& name) {
+  return saveScreenshot(window, g_options.screenshots + "\\" + name);
 }
 
 // A visible control of the installer window that shows the text.
@@ -288,13 +283,13 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
   ASSERT_NE(next, nullptr);
 
   ASSERT_NE(waitText(window, std::string("Welcome to ") + kProduct + " " + version + " Setup"), nullptr);
-  EXPECT_TRUE(saveScreenshot(window, "installer-1-welcome.png"));
+  EXPECT_TRUE(screenshot(window, "installer-1-welcome.png"));
 
   click(next);
   HWND folder = nullptr;
   ASSERT_TRUE(waitUntil([&] { return (folder = findControl(window, 1019)) && IsWindowVisible(folder); }, kWindowTimeout));
   EXPECT_EQ(lower(text(folder)), lower(installDir()));
-  EXPECT_TRUE(saveScreenshot(window, "installer-2-folder.png"));
+  EXPECT_TRUE(screenshot(window, "installer-2-folder.png"));
   // The installer carries both builds but installs one; it must ask room for one.
   double requiredMb = 0;
   for (HWND label : descendants(window, "Static"))
@@ -305,13 +300,13 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
   HWND logon = waitText(window, kLogonBoxText);
   ASSERT_NE(logon, nullptr);
   EXPECT_FALSE(checked(logon)) << "off by default";
-  EXPECT_TRUE(saveScreenshot(window, "installer-3-options.png"));
+  EXPECT_TRUE(screenshot(window, "installer-3-options.png"));
   click(logon);
   ASSERT_TRUE(waitUntil([&] { return checked(logon); }, kWindowTimeout));
 
   click(next);
   ASSERT_NE(waitText(window, std::string(kProduct) + " " + version + " is installed"), nullptr);
-  EXPECT_TRUE(saveScreenshot(window, "installer-4-finish.png"));
+  EXPECT_TRUE(screenshot(window, "installer-4-finish.png"));
   click(next);
   ASSERT_TRUE(setup.waitExit(kWindowTimeout));
   EXPECT_EQ(setup.exitCode(), 0u);

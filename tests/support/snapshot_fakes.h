@@ -25,17 +25,27 @@ class FoldedCollation final : public Collation {
   }
 };
 
-// Folders by mask; each entry is a name and its stamp. "." and ".." are listed
-// as the real file system lists them.
+// Folders by mask; each entry is a name and its stamp, listed in the order given
+// (as a real folder may list them). "." and ".." are listed as the real file
+// system lists them. Every listing's mask is kept, to prove when a scan ran.
 class MemoryLister final : public DirectoryLister {
  public:
   using Entries = std::vector<std::pair<std::string, std::int32_t>>;
-  void setFolder(const std::string& folder, Entries entries) {
-    folders_[folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + "*.*"] =
-        std::move(entries);
+  void setFolder(const std::string& folder, Entries entries) { folders_[maskOf(folder)] = std::move(entries); }
+  void removeFolder(const std::string& folder) { folders_.erase(maskOf(folder)); }
+  // Adds the entry at the end of the folder, or gives an existing one the new stamp.
+  void setEntry(const std::string& folder, const std::string& name, std::int32_t stamp) {
+    Entries& entries = folders_[maskOf(folder)];
+    for (auto& entry : entries) {
+      if (entry.first == name) {
+        entry.second = stamp;
+        return;
+      }
+    }
+    entries.emplace_back(name, stamp);
   }
-  void removeFolder(const std::string& folder) {
-    folders_.erase(folder + (folder.back() == '\\' ? "" : "\\") + "*.*");
+  void removeEntry(const std::string& folder, const std::string& name) {
+    std::erase_if(folders_[maskOf(folder)], [&](const auto& entry) { return entry.first == name; });
   }
   void enumerate(const std::string& mask, const EntryFn& onEntry) const override {
     masks.push_back(mask);
@@ -45,9 +55,13 @@ class MemoryLister final : public DirectoryLister {
     onEntry("..", 1);
     for (const auto& [name, stamp] : it->second) onEntry(name, stamp);
   }
+  int listings() const { return static_cast<int>(masks.size()); }
   mutable std::vector<std::string> masks;
 
  private:
+  static std::string maskOf(const std::string& folder) {
+    return folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + "*.*";
+  }
   std::map<std::string, Entries> folders_;
 };
 
@@ -58,6 +72,7 @@ struct FixedOptions final : ChangeOptions {
   bool deletedFiles() const override { return deleted; }
 };
 
+// Always the same moment, written day/month/year and with seconds.
 class FixedClock final : public UserClock {
  public:
   explicit FixedClock(CivilTime t) : t_(t) {}

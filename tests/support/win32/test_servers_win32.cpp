@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "net/win32/win32_socket_host.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 #include "ui/win32/win32_message_pump.h"
 
 namespace parvex::test {

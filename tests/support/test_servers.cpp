@@ -1,7 +1,9 @@
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace parvex::test {
 
@@ -58,6 +60,15 @@ int SinkMessageCount() {
   int n = 0;
   while (!ReadFile(In("msg-" + std::to_string(n + 1) + ".env")).empty()) ++n;
   return n;
+}
+
+std::string WaitForSinkMessage(int n, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    std::string stored = SinkMessage(n);
+    if (!stored.empty() || std::chrono::steady_clock::now() >= deadline) return stored;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 }  // namespace parvex::test

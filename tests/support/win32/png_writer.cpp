@@ -1,4 +1,4 @@
-#include "png_writer.h"
+#include "support/win32/png_writer.h"
 
 #include <algorithm>
 #include <array>

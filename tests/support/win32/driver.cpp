@@ -1,4 +1,4 @@
-#include "driver.h"
+#include "support/win32/driver.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,6 @@
-#include "screenshot.h"
+#include "support/win32/screenshot.h"
+
+#include "support/win32/driver.h"
 
 namespace e2e {
 
@@ -42,6 +44,35 @@ Image captureWindow(HWND window) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return image;
+}
+
+Image settledCapture(HWND window, DWORD timeoutMs) {
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+  // For another thread's window the update is sent, so the paint is done on return.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Once idle, the program's own thread hands what it drew to the screen.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result);
+  // Still means the same picture over three looks in a row.
+  Image last = captureWindow(window);
+  int same = 0;
+  waitUntil(
+      [&] {
+        Image now = captureWindow(window);
+        same = now.width > 0 && now.width == last.width && now.height == last.height && now.rgb == last.rgb
+                   ? same + 1
+                   : 0;
+        last = std::move(now);
+        return same >= 3;
+      },
+      timeoutMs);
+  return last;
+}
+
+bool saveScreenshot(HWND window, const std::string& pngPath) {
+  const Image image = settledCapture(window);
+  return image.width > 0 && writePng(pngPath, image);
 }
 
 }  // namespace e2e

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "net/posix/posix_socket_host.h"
-#include "net/test_servers.h"
+#include "support/test_servers.h"
 
 extern char** environ;
 

@@ -29,6 +29,9 @@ int FaultConnections(const std::string& scenario);
 std::string SinkMessage(int n);
 std::string SinkEnvelope(int n);
 int SinkMessageCount();
+// Message n once the sink has stored it, or "" when it does not come within the
+// time (generous: the sink writes it a moment after the client's send ended).
+std::string WaitForSinkMessage(int n, int timeoutMs = 10000);
 
 std::string ReadFile(const std::string& path);
 
