@@ -1,10 +1,11 @@
-// The mailer fills the components in the order a send needs, and a summary mailed
-// by SMTP reaches a real server complete, with its origination fields.
+// The mail stack, set up as the window uses it, sends through MAPI without a dialog
+// and with the window's memo and subject, and a summary mailed by SMTP reaches a
+// real server complete, with its origination fields.
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "app/change_mailer.h"
+#include "app/mail_stack.h"
 #include "support/test_servers.h"
 
 namespace parvex {
@@ -27,13 +28,18 @@ class SilentMapi final : public mapi::SimpleMapi {
  public:
   std::vector<std::string> resolved;
   int sends = 0;
+  mapi::Ulong sendFlags = 0;
+  std::string subject, text;
   bool Bound(mapi::Function) override { return true; }
   mapi::Ulong Logon(mapi::UiParam, char*, char*, mapi::Ulong, mapi::Ulong, mapi::Handle* s) override {
     *s = 1;
     return 0;
   }
-  mapi::Ulong SendMail(mapi::Handle, mapi::UiParam, mapi::MapiMessage*, mapi::Ulong, mapi::Ulong) override {
+  mapi::Ulong SendMail(mapi::Handle, mapi::UiParam, mapi::MapiMessage* m, mapi::Ulong flags, mapi::Ulong) override {
     ++sends;
+    sendFlags = flags;
+    subject = m->lpszSubject ? m->lpszSubject : "";
+    text = m->lpszNoteText ? m->lpszNoteText : "";
     return 0;
   }
   mapi::Ulong FreeBuffer(void*) override { return 0; }
@@ -55,21 +61,40 @@ class NoHost final : public MapiSendHost {
   std::string ExpandFileName(const std::string& name) override { return name; }
 };
 
+class TestPlatform final : public MailPlatform {
+ public:
+  SilentMapi mapiCalls;
+  SocketHost& socketHost() override { return test::Host(); }
+  MessagePump& socketPump() override { return test::Pump(); }
+  mapi::SimpleMapi& simpleMapi() override { return mapiCalls; }
+  MapiSendHost& mapiSendHost() override { return host_; }
+  MailOrigin& mailOrigin() override { return origin_; }
+
+ private:
+  NoHost host_;
+  FixedOrigin origin_;
+};
+
+class FixedLines final : public TextLinesSource {
+ public:
+  std::vector<std::string> Lines() const override { return {"Added C:\\new.txt", "Deleted C:\\old.txt"}; }
+};
+class FixedText final : public TextSource {
+ public:
+  std::string Text() const override { return "Subject field"; }
+};
+
 struct Components {
   CountingPump pump;
-  FixedOrigin origin;
-  SilentMapi mapiCalls;
-  NoHost host;
-  TmxSMTP smtp{test::Host(), test::Pump()};
-  TmxMessage message;
-  TMapiSendMessage mapi{mapiCalls, host};
-  ChangeMailer mailer{smtp, message, mapi, pump, origin};
-  Components() {
-    smtp.MailMessage = &message;
-    smtp.DefaultPort = 25;
-    smtp.SetWinsockLoaded(true);
-    smtp.SetTimeOut(10);
-  }
+  TestPlatform platform;
+  FixedLines memo;
+  FixedText subjectField;
+  MailStack stack{platform, pump, memo, subjectField};
+  SilentMapi& mapiCalls = platform.mapiCalls;
+  TMapiSendMessage& mapi = stack.mapiSndMsg();
+  TmxSMTP& smtp = stack.mxSMTP1();
+  MailSender& mailer = stack.mailer();
+  Components() { smtp.SetTimeOut(10); }
 };
 
 TEST(ChangeMailer, MapiGetsEveryRecipientLineInOrder) {
@@ -81,6 +106,11 @@ TEST(ChangeMailer, MapiGetsEveryRecipientLineInOrder) {
   c.mailer.send(r);
   EXPECT_EQ(c.mapiCalls.resolved, (std::vector<std::string>{"a@example.com", "", "b@example.com"}));
   EXPECT_EQ(c.mapiCalls.sends, 1);
+  // A change found in the background goes out without the mail client's dialog.
+  EXPECT_EQ(c.mapiCalls.sendFlags & mapi::kDialog, 0u);
+  EXPECT_EQ(c.mapiCalls.subject, "Subject field");
+  EXPECT_NE(c.mapiCalls.text.find("Added C:\\new.txt"), std::string::npos) << c.mapiCalls.text;
+  EXPECT_NE(c.mapiCalls.text.find("Deleted C:\\old.txt"), std::string::npos) << c.mapiCalls.text;
 }
 
 TEST(ChangeMailer, OriginationFieldsAreStampedAndReplacedAtEachSend) {
@@ -121,6 +151,8 @@ TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {
               std::string::npos)
         << stored;
     EXPECT_EQ(std::regex_search(stored, std::regex("\r\nDate: .*\r\nDate: ")), false) << "one Date line only";
+    EXPECT_NE(stored.find("\r\nContent-Type: text/plain"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("Return-Receipt-To"), std::string::npos) << "no receipt is asked for";
   }
   EXPECT_EQ(test::SinkEnvelope(before + 1),
             "MAIL FROM:monitor@example.com\nRCPT TO:root@localhost\nRCPT TO:second@example.com\n");

@@ -6,19 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "app/change_mailer.h"
 #include "app/folder_slots.h"
+#include "app/mail_stack.h"
 #include "app/monitor_cycle.h"
 #include "app/settings.h"
 #include "app/win32/find_file_lister.h"
 #include "app/win32/locale_collation.h"
 #include "app/win32/shell_alarm.h"
-#include "app/win32/win32_mail_origin.h"
-#include "mail/mail_message.h"
-#include "net/mxsmtp.h"
-#include "net/win32/win32_socket_host.h"
+#include "app/win32/win32_mail_platform.h"
 #include "platform/mapi_send_message.h"
-#include "platform/win32/win32_mapi.h"
 #include "platform/win32/folder_browse_dlg.h"
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/tray_icon.h"
@@ -67,17 +63,19 @@ class TfrmWatcher final : public TForm,
   void Closing() override;
 
  private:
+  // The controls and their pixel layout (watcher_layout.cpp).
+  void createLayout();
   void createFoldersPage(HWND page);
   void createNotificationPage(HWND page);
   void createSummaryPanel();
   void createBottomRow();
+  void drawRaisedCaption(const DRAWITEMSTRUCT& item);
   void createTray();
   void wireEvents();
   WatcherSettings settingsFromScreen() const;
   void settingsToScreen(const WatcherSettings& s);
   // The change summary as the memo shows it.
   std::vector<std::string> summaryShown() const;
-  void drawRaisedCaption(const DRAWITEMSTRUCT& item);
 
   // WatcherScreen
   FolderSlots folderSlots() const override;
@@ -147,20 +145,14 @@ class TfrmWatcher final : public TForm,
    private:
     const HWND& edit_;
   };
-  void setUpMailComponents();
 
   FindFileLister lister_;
   UserLocaleCollation collation_;
   Win32UserClock clock_;
   MemoLines summaryLines_{meSummary_};
   EditText subjectText_{edSubject_};
-  Win32SocketHost socketHost_;
-  TmxMessage mxMsg_;
-  TmxSMTP mxSMTP1_;
-  Win32MapiSendHost mapiHost_;
-  TMapiSendMessage mapiSndMsg_;
-  Win32MailOrigin mailOrigin_;
-  ChangeMailer mailer_;
+  Win32MailPlatform mailPlatform_;
+  MailStack mailStack_;
   ShellAlarm alarmShell_;
   MonitorCycle cycle_;  // after everything it is given
   TFolderBrowseDlg folderBrowseDlg1_;
