@@ -44,9 +44,9 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
   folderBrowseDlg1_.SetEnableOKButton(false);
   folderBrowseDlg1_.SetShowSelectionInStatus(false);
 
-  popupMenu1_ = CreatePopupMenu();
-  AppendMenuA(popupMenu1_, MF_STRING, kMenuShow1, "Show main menu");
-  AppendMenuA(popupMenu1_, MF_STRING, kMenuExit1, "Exit");
+  popupMenu1_.reset(CreatePopupMenu());
+  AppendMenuA(popupMenu1_.Get(), MF_STRING, kMenuShow1, "Show main menu");
+  AppendMenuA(popupMenu1_.Get(), MF_STRING, kMenuExit1, "Exit");
 
   wireEvents();
   Application().SetDialogWindow(Handle());
@@ -58,8 +58,6 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
 TfrmWatcher::~TfrmWatcher() {
   KillTimer(Handle(), kTimer1);
   trayIcon1_.reset();
-  if (popupMenu1_) DestroyMenu(popupMenu1_);
-  if (folderGlyph_) DeleteObject(folderGlyph_);
 }
 
 void TfrmWatcher::createTray() {
@@ -345,7 +343,7 @@ MailRequest TfrmWatcher::mailRequest() const {
 }
 
 void TfrmWatcher::Popup(int x, int y) {
-  TrackPopupMenu(popupMenu1_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
+  TrackPopupMenu(popupMenu1_.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageA(Handle(), WM_NULL, 0, 0);
 }

@@ -19,11 +19,12 @@
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/tray_icon.h"
 #include "runtime/string_routines.h"
+#include "runtime/win32/scoped_handle.h"
+#include "runtime/win32/win32_user_clock.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
 #include "ui/win32/printer.h"
 #include "ui/win32/save_dialog.h"
-#include "runtime/win32/win32_user_clock.h"
 
 namespace parvex {
 
@@ -107,8 +108,8 @@ class TfrmWatcher final : public TForm,
   TFont font_;
   TFont summaryFont_;
   TFont captionFont_;
-  HBITMAP folderGlyph_ = nullptr;
-  HMENU popupMenu1_ = nullptr;
+  BitmapHandle folderGlyph_;
+  MenuHandle popupMenu1_;
   std::unique_ptr<THints> hints_;
 
   std::unique_ptr<TPageControl> pageControl2_;

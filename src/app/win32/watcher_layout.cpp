@@ -2,6 +2,7 @@
 #include "app/win32/frm_watcher.h"
 #include "app/win32/watcher_controls.h"
 #include "app/win32/watcher_layout.h"
+#include "ui/win32/scoped_selection.h"
 
 namespace parvex {
 
@@ -10,26 +11,23 @@ using namespace watcher;
 namespace {
 
 // A small yellow folder for the folder and file buttons.
-HBITMAP drawFolderGlyph() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 14);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+BitmapHandle drawFolderGlyph() {
+  BitmapHandle bitmap;
+  MemoryDcHandle dc;
+  {
+    const WindowDcHandle screen = GetWindowDc(nullptr);
+    dc.reset(CreateCompatibleDC(screen.Get()));
+    bitmap.reset(CreateCompatibleBitmap(screen.Get(), 16, 14));
+  }
+  const ScopedSelection target(dc.Get(), bitmap.Get());
   RECT all{0, 0, 16, 14};
-  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-  HBRUSH yellow = CreateSolidBrush(RGB(255, 224, 96));
-  HPEN outline = CreatePen(PS_SOLID, 1, RGB(128, 96, 0));
-  HGDIOBJ oldBrush = SelectObject(dc, yellow);
-  HGDIOBJ oldPen = SelectObject(dc, outline);
-  Rectangle(dc, 1, 2, 7, 5);    // tab
-  Rectangle(dc, 1, 4, 15, 13);  // body
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(yellow);
-  DeleteObject(outline);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+  const GdiHandle<HBRUSH> yellow(CreateSolidBrush(RGB(255, 224, 96)));
+  const GdiHandle<HPEN> outline(CreatePen(PS_SOLID, 1, RGB(128, 96, 0)));
+  const ScopedSelection brush(dc.Get(), yellow.Get());
+  const ScopedSelection pen(dc.Get(), outline.Get());
+  Rectangle(dc.Get(), 1, 2, 7, 5);    // tab
+  Rectangle(dc.Get(), 1, 4, 15, 13);  // body
   return bitmap;
 }
 
@@ -57,7 +55,7 @@ void TfrmWatcher::createFoldersPage(HWND page) {
     const int top = 3 + i * 24;
     CreateLabel(scrollBox1_, IntToStr(i + 1) + ".", {0, top + 4, 17, 13}, f, kSlotLabelFirst + i);
     ed_[i] = CreateEdit(scrollBox1_, {18, top, 303, 21}, kEdFirst + i, f);
-    sb_[i] = CreatePictureButton(scrollBox1_, folderGlyph_, {325, top, 22, 21}, kSbFirst + i);
+    sb_[i] = CreatePictureButton(scrollBox1_, folderGlyph_.Get(), {325, top, 22, 21}, kSbFirst + i);
     hints_->Add(sb_[i], "Click to select a directory");
   }
   CreateLabel(page, "Scan folders every n seconds:", {32, 237, 180, 13}, f);
@@ -80,7 +78,7 @@ void TfrmWatcher::createNotificationPage(HWND page) {
   pnlAlarm_ = CreatePanel(page, Handle(), {24, 40, 362, 52}, kPnlAlarm, false);
   CreateLabel(pnlAlarm_, "Play this sound file (*.WAV) when change is detected:", {8, 4, 340, 13}, f);
   edWave_ = CreateEdit(pnlAlarm_, {8, 24, 283, 21}, kEdWave, f);
-  speedButton6_ = CreatePictureButton(pnlAlarm_, folderGlyph_, {295, 24, 22, 21}, kSpeedButton6);
+  speedButton6_ = CreatePictureButton(pnlAlarm_, folderGlyph_.Get(), {295, 24, 22, 21}, kSpeedButton6);
   hints_->Add(speedButton6_, "Click to select a WAV (sound) file");
   button2_ = CreateButton(pnlAlarm_, "Test", {320, 24, 36, 21}, kButton2, f);
   hints_->Add(button2_, "Play the sound file as a test");
@@ -146,7 +144,7 @@ void TfrmWatcher::drawRaisedCaption(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ old = SelectObject(dc, captionFont_.Handle());
+  const ScopedSelection font(dc, captionFont_.Handle());
   RECT light = r;
   OffsetRect(&light, -1, -1);
   SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -157,7 +155,6 @@ void TfrmWatcher::drawRaisedCaption(const DRAWITEMSTRUCT& item) {
   DrawTextA(dc, text.c_str(), -1, &shade, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
   SetTextColor(dc, kNavy);
   DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
-  SelectObject(dc, old);
 }
 
 }  // namespace parvex
