@@ -1,6 +1,10 @@
 // The real program in e-mail mode: each change is mailed once to a real SMTP
 // server on loopback, failures are shown and retried, and a slow server neither
 // freezes the window nor gets a second send from overlapping ticks.
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+
 #include "e2e_fixture.h"
 #include "support/test_servers.h"
 
@@ -112,6 +116,89 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
   EXPECT_FALSE(waitUntil([&] { return test::FaultConnections("slow_data") > before + 1; }, kQuietTimeout))
       << "overlapping ticks sent again";
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+}
+
+// Reads a whole file of Linux's /proc through Wine's Z: drive (their size reads
+// as 0, so the file is read until its end).
+std::string readProcFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+// Processor time, in seconds, of the Linux processes that run parvex.exe. Wine's
+// GetProcessTimes says nothing about another process, so Linux is asked.
+double programCpuSeconds() {
+  double total = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
+  if (find == INVALID_HANDLE_VALUE) return -1;
+  do {
+    const std::string pid = found.cFileName;
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command = readProcFile("Z:\\proc\\" + pid + "\\cmdline");
+    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (command.find("parvex.exe") == std::string::npos) continue;
+    const std::string stat = readProcFile("Z:\\proc\\" + pid + "\\stat");
+    const std::size_t end = stat.rfind(')');  // the name may hold spaces
+    if (end == std::string::npos) continue;
+    std::istringstream fields(stat.substr(end + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+      if (i == 14) utime = std::stoull(field);
+      if (i == 15) stime = std::stoull(field);
+    }
+    total += static_cast<double>(utime + stime) / 100.0;  // USER_HZ
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return total;
+}
+
+// The SMTP client's temporary message files in the user's temporary folder.
+int temporaryMessageFiles() {
+  char folder[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof folder, folder);
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((std::string(folder) + "mx*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileA(find, &found));
+  FindClose(find);
+  return count;
+}
+
+TEST_F(ParvexMailE2E, AHeldSendCostsNoProcessorAndClosingDuringItEndsTheProgram) {
+  const int filesBefore = temporaryMessageFiles();
+  HWND main = startMailing("127.0.0.1:" + std::to_string(test::FaultPort("held_data")), {"ops@example.com"});
+  ASSERT_NE(main, nullptr);
+  writeFile(watched + "\\new.txt", "new");
+  ASSERT_TRUE(waitUntil([] { return test::FaultTranscript("held_data").find("D: ") != std::string::npos; },
+                        kTickTimeout))
+      << "the message did not reach the server";
+  // The server now holds its reply: the program waits on it.
+  const double before = programCpuSeconds();
+  ASSERT_GT(before, 0) << "the program's processor time cannot be read";
+  waitUntil([] { return false; }, 5000);  // a stretch of waiting, measured by the clock on purpose
+  const double spent = programCpuSeconds() - before;
+  std::printf("processor time over 5 s of a held send: %.2f s\n", spent);
+  EXPECT_LT(spent, 1.0) << "the wait spins";
+
+  // Closing the window during the send ends the program, not only its window.
+  const DWORD closed = GetTickCount();
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(processes.back().waitExit(20000)) << "the program kept running after its window closed";
+  std::printf("from the close to the end of the process: %lu ms\n",
+              static_cast<unsigned long>(GetTickCount() - closed));
+  EXPECT_EQ(test::FaultTranscript("held_data").find("C: QUIT"), std::string::npos) << "QUIT need not wait";
+  EXPECT_EQ(temporaryMessageFiles(), filesBefore) << "the message's temporary file was left behind";
 }
 
 TEST_F(ParvexMailE2E, NoRecipientsIsToldAndTheProgramCarriesOn) {

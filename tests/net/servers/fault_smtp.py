@@ -133,6 +133,8 @@ SCENARIOS = {
     "quit_fail": lambda s: s.dialogue(quit_replies=("500 not now", "221 bye")),
     # Takes 8 seconds over the message, longer than the shortest scan interval.
     "slow_data": lambda s: s.dialogue(data_delay=8),
+    # Holds its reply to the message far beyond any test's wait.
+    "held_data": lambda s: s.dialogue(data_delay=45),
 }
 
 BARE_LF = {"odd_endings"}
