@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/file_stamp.h"
+#include "runtime/win32/system_error.h"
 
 namespace parvex {
 namespace {
@@ -53,6 +54,8 @@ void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) 
   do {
     onEntry(data.cFileName, StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
   } while (FindNextFileA(find.get(), &data));
+  const DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES) throw ListingCutShort(SystemErrorText(error));
 }
 
 }  // namespace parvex
