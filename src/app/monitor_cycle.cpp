@@ -1,6 +1,7 @@
 #include "app/monitor_cycle.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace parvex {
 
@@ -29,7 +30,13 @@ bool MonitorCycle::btActivateClick() {
     return false;
   }
   screen_.saveSettings();
-  ClearAndReload();
+  try {
+    ClearAndReload();
+  } catch (const ListingCutShort& e) {
+    // A cut start snapshot would report the missing entries as added later on.
+    screen_.makeReachable();
+    throw Exception(e.Message() + " Parvex will not be activated.");
+  }
   try {
     screen_.startTimer(screen_.intervalSeconds() * 1000);
   } catch (...) {
@@ -45,7 +52,10 @@ bool MonitorCycle::btActivateClick() {
 void MonitorCycle::ClearAndReload() {
   summary_.clear();
   screen_.setSummary(summary_);
-  TakeSnapshot(screen_.folderSlots(), lbStart1_, lister_);
+  // Into a list of its own, so that a listing cut short leaves the baseline whole.
+  SnapshotList fresh(lbStart1_.collation());
+  TakeSnapshot(screen_.folderSlots(), fresh, lister_);
+  lbStart1_ = std::move(fresh);
 }
 
 namespace {
@@ -77,7 +87,12 @@ void MonitorCycle::dispatchTick(const std::function<void(std::exception_ptr)>& r
 }
 
 void MonitorCycle::runTick() {
-  TakeSnapshot(screen_.folderSlots(), lbScan1_, lister_);
+  try {
+    TakeSnapshot(screen_.folderSlots(), lbScan1_, lister_);
+  } catch (const ListingCutShort& e) {
+    // The baseline stays, so nothing is reported from a partial listing.
+    throw Exception(e.Message() + " The changes are checked again at the next scan.");
+  }
   const bool different = areListBoxesDifferent(lbStart1_, lbScan1_, screen_, clock_, summary_);
   screen_.setSummary(summary_);
   if (!different) return;
@@ -91,7 +106,13 @@ void MonitorCycle::sendEmailMessage() {
   MailRequest request = mailFields_.mailRequest();
   request.body = summary_;
   sender_.send(request);
-  ClearAndReload();
+  try {
+    ClearAndReload();
+  } catch (const ListingCutShort&) {
+    // The mail is out; the scan it came from is complete, so that becomes the
+    // baseline rather than mailing the same changes again.
+    std::swap(lbStart1_, lbScan1_);
+  }
 }
 
 void MonitorCycle::showChanges() {

@@ -220,12 +220,18 @@ void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryL
   if (slotText.empty()) return;
   const std::string folder = pathPlusName(slotText, "");  // with its one separator
   std::string line;  // reused: this runs once per entry of every folder at every tick
-  lister.enumerate(folder + "*.*", [&](std::string_view name, std::int32_t stamp) {
-    if (name == "." || name == "..") return;
-    line.clear();
-    AppendSnapshotLine(line, folder, name, stamp);
-    list.add(line);
-  });
+  try {
+    lister.enumerate(folder + "*.*", [&](std::string_view name, std::int32_t stamp) {
+      if (name == "." || name == "..") return;
+      line.clear();
+      AppendSnapshotLine(line, folder, name, stamp);
+      list.add(line);
+    });
+  } catch (const ListingCutShort& e) {
+    std::string text = e.Message();
+    if (text.empty() || text.back() != '.') text += '.';
+    throw ListingCutShort("Could not list the folder " + slotText + " completely: " + text);
+  }
   list.endRun();
 }
 

@@ -78,7 +78,8 @@ class SnapshotList {
 };
 
 // Adds one line for every entry of the folder named by slotText ("." and ".."
-// skipped); an empty text adds nothing. The list is not emptied first.
+// skipped); an empty text adds nothing. The list is not emptied first. A listing
+// cut short raises ListingCutShort naming the folder.
 void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister);
 
 // Empties the list and loads every slot into it, first to last.

@@ -118,6 +118,9 @@ void TmxCustomEncoder::Encode() {
     throw;
   }
   Flush();
+  // A file stream may still hold the end of the message: a failure to store it
+  // must show now, not as a mail cut short later.
+  stream_.Flush();
 }
 
 void TmxCustomEncoder::Flush() {

@@ -11,6 +11,7 @@ namespace {
 constexpr std::size_t kShortText = 255;
 // The record arrays are sized in 16-bit byte counts: 65535 / 24.
 constexpr std::size_t kMaxEntries = 2730;
+constexpr mapi::Ulong kInvalidSession = 19;  // MAPI_E_INVALID_SESSION
 
 constexpr std::array<const char*, 27> kErrorTexts = {
     "",                       "User Abort",           "General Failure",          "Login Failure",
@@ -109,42 +110,6 @@ void TMapiSendMessage::Send() {
   std::vector<char> subject = shortBuffer(subjectEdit_ ? subjectEdit_->Text() : Subject);
   message.lpszSubject = subject.data();
 
-  std::vector<mapi::MapiRecipDesc> recipients(count);
-  std::vector<mapi::MapiRecipDesc*> resolved(count, nullptr);
-  std::size_t resolvedCount = 0;
-  auto releaseResolved = [&] {
-    for (std::size_t i = 0; i < resolvedCount; ++i) mapi_.FreeBuffer(resolved[i]);
-    resolvedCount = 0;
-  };
-  if (count > 0) {
-    const mapi::Ulong resolveFlags = Review ? (mapi::kDialog | mapi::kLogonUi) : mapi::kLogonUi;
-    std::size_t j = 0;
-    for (const auto& [list, recipClass] : {std::pair{&to_, mapi::kTo}, {&cc_, mapi::kCc}, {&bcc_, mapi::kBcc}}) {
-      for (const std::string& entry : *list) {
-        std::vector<char> name = shortBuffer(entry);
-        const mapi::Ulong result = mapi_.ResolveName(Session, 0, name.data(), resolveFlags, 0, &resolved[j]);
-        if (result > 0) {
-          releaseResolved();
-          RaiseMapiError(result);
-        }
-        resolvedCount = j + 1;
-        const mapi::MapiRecipDesc* from = resolved[j];
-        mapi::MapiRecipDesc& to = recipients[j];
-        if (from) {
-          to.ulReserved = from->ulReserved;
-          to.lpszName = from->lpszName;
-          to.lpszAddress = from->lpszAddress;
-          to.ulEIDSize = from->ulEIDSize;
-          to.lpEntryID = from->lpEntryID;
-        }
-        to.ulRecipClass = recipClass;
-        ++j;
-      }
-    }
-    message.nRecipCount = static_cast<mapi::Ulong>(count);
-    message.lpRecips = recipients.data();
-  }
-
   std::vector<std::vector<char>> paths;
   std::vector<mapi::MapiFileDesc> files(attachments_.size());
   for (std::size_t j = 0; j < attachments_.size(); ++j) {
@@ -158,15 +123,65 @@ void TMapiSendMessage::Send() {
     message.lpFiles = files.data();
   }
 
+  // Resolving and sending, on the session held; the result of the first call that fails.
+  std::vector<mapi::MapiRecipDesc> recipients(count);
+  std::vector<mapi::MapiRecipDesc*> resolved(count, nullptr);
+  std::size_t resolvedCount = 0;
+  auto releaseResolved = [&] {
+    for (std::size_t i = 0; i < resolvedCount; ++i) mapi_.FreeBuffer(resolved[i]);
+    resolvedCount = 0;
+  };
   const mapi::Ulong sendFlags = (Review || to_.empty()) ? (mapi::kDialog | mapi::kLogonUi) : mapi::kLogonUi;
-  mapi::Ulong result;
-  try {
-    result = mapi_.SendMail(Session, host_.ApplicationWindow(), &message, sendFlags, 0);
-  } catch (...) {
+  auto attempt = [&]() -> mapi::Ulong {
+    if (count > 0) {
+      const mapi::Ulong resolveFlags = Review ? (mapi::kDialog | mapi::kLogonUi) : mapi::kLogonUi;
+      std::size_t j = 0;
+      for (const auto& [list, recipClass] :
+           {std::pair{&to_, mapi::kTo}, {&cc_, mapi::kCc}, {&bcc_, mapi::kBcc}}) {
+        for (const std::string& entry : *list) {
+          std::vector<char> name = shortBuffer(entry);
+          const mapi::Ulong result = mapi_.ResolveName(Session, 0, name.data(), resolveFlags, 0, &resolved[j]);
+          if (result > 0) {
+            releaseResolved();
+            return result;
+          }
+          resolvedCount = j + 1;
+          const mapi::MapiRecipDesc* from = resolved[j];
+          mapi::MapiRecipDesc& to = recipients[j];
+          to = mapi::MapiRecipDesc{};
+          if (from) {
+            to.ulReserved = from->ulReserved;
+            to.lpszName = from->lpszName;
+            to.lpszAddress = from->lpszAddress;
+            to.ulEIDSize = from->ulEIDSize;
+            to.lpEntryID = from->lpEntryID;
+          }
+          to.ulRecipClass = recipClass;
+          ++j;
+        }
+      }
+      message.nRecipCount = static_cast<mapi::Ulong>(count);
+      message.lpRecips = recipients.data();
+    }
+    mapi::Ulong result;
+    try {
+      result = mapi_.SendMail(Session, host_.ApplicationWindow(), &message, sendFlags, 0);
+    } catch (...) {
+      releaseResolved();
+      throw;
+    }
     releaseResolved();
-    throw;
+    return result;
+  };
+
+  mapi::Ulong result = attempt();
+  if (result == kInvalidSession) {
+    // The session is kept for the whole run, and a mail client may drop it (when
+    // it is restarted, say): open a new one, once.
+    Session = 0;
+    LogOn();
+    result = attempt();
   }
-  releaseResolved();
   if (result > 0) RaiseMapiError(result);
 }
 

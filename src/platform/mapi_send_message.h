@@ -1,6 +1,7 @@
 #pragma once
 // TMapiSendMessage: hands one message to the user's mail client through Simple
-// MAPI: log on once, resolve every recipient, send, release what MAPI gave.
+// MAPI: log on once (and once more when the mail client drops the session),
+// resolve every recipient, send, release what MAPI gave.
 #include <memory>
 #include <string>
 #include <vector>

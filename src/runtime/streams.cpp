@@ -207,7 +207,21 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
   if (!file_ || !writable_ || count == 0) return 0;
   Prepare(true);
-  return std::fwrite(buffer, 1, count, file_);
+  errno = 0;
+  const std::size_t written = std::fwrite(buffer, 1, count, file_);
+  if (written != count) RaiseWriteFailure(errno);
+  return written;
+}
+
+void TFileStream::Flush() {
+  if (!file_ || !writable_) return;
+  errno = 0;
+  if (std::fflush(file_) != 0) RaiseWriteFailure(errno);
+}
+
+void TFileStream::RaiseWriteFailure(int error) const {
+  const std::string start = writeFailureText_.empty() ? "Cannot write file \"" + fileName_ + "\"" : writeFailureText_;
+  throw EWriteError(start + (error != 0 ? ReasonText(error) : std::string(".")));
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {

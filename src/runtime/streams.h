@@ -45,6 +45,9 @@ class TStream {
   virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
   virtual void SetSize(std::int64_t newSize) = 0;
   virtual std::int64_t Size();
+  // Hands what the stream buffers to its store; raises EWriteError when the store
+  // refuses it (a full disk shows only here, when the buffer is written).
+  virtual void Flush() {}
 
   std::int64_t Position() { return Seek(0, soCurrent); }
   void SetPosition(std::int64_t position) { Seek(position, soBeginning); }
@@ -109,16 +112,22 @@ class TFileStream : public TStream {
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   void SetSize(std::int64_t newSize) override;
   std::int64_t Size() override;
+  void Flush() override;
 
   const std::string& FileName() const { return fileName_; }
+  // The start of the EWriteError text for a failed write or flush; the system's
+  // reason follows. By default "Cannot write file "<name>"".
+  void SetWriteFailureText(std::string text) { writeFailureText_ = std::move(text); }
   // Closes the file early (a derived class may delete it afterwards); any
   // later Read/Write moves nothing. Safe to call twice.
   void Close();
 
  private:
   void Prepare(bool forWrite);
+  [[noreturn]] void RaiseWriteFailure(int error) const;
 
   std::string fileName_;
+  std::string writeFailureText_;
   std::FILE* file_ = nullptr;
   bool writable_ = false;
   bool readable_ = false;

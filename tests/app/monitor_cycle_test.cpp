@@ -244,6 +244,53 @@ TEST_F(MonitorCycleTest, TickInsideASendNeitherScansNorSends) {
   EXPECT_EQ(sender.sends, 2);
 }
 
+TEST_F(MonitorCycleTest, ListingCutShortIsReportedAndNeverTakenForTheFolder) {
+  // At activation: refused, rather than a cut baseline whose missing entries
+  // would come back as added.
+  lister.cutShort = true;
+  try {
+    cycle.btActivateClick();
+    ADD_FAILURE() << "activated on a cut listing";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "Could not list the folder C:\\w completely: The network name is no longer "
+              "available. Parvex will not be activated.");
+  }
+  EXPECT_FALSE(screen.tray);
+  EXPECT_TRUE(screen.reachable);
+
+  // At a tick: an error, and the baseline stays.
+  lister.cutShort = false;
+  screen.soundAlarm = false;
+  ASSERT_TRUE(cycle.btActivateClick());
+  lister.cutShort = true;
+  try {
+    cycle.Timer1Timer();
+    ADD_FAILURE() << "a cut listing was taken as the folder";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find("Could not list the folder C:\\w completely: The network name "
+                               "is no longer available. The changes are checked again"),
+              std::string::npos)
+        << e.Message();
+  }
+  EXPECT_EQ(sender.sends, 0);
+  EXPECT_TRUE(screen.memo.empty());
+  lister.cutShort = false;
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 0) << "nothing changed against the kept baseline";
+
+  // Renewing the baseline after a mail: the complete scan the mail came from.
+  lister.setEntry("C:\\w", "c.txt", 1);
+  sender.during = [&] { lister.cutShort = true; };
+  EXPECT_NO_THROW(cycle.Timer1Timer());
+  EXPECT_EQ(sender.sends, 1);
+  sender.during = nullptr;
+  lister.cutShort = false;
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 1);
+  EXPECT_EQ(cycle.startSnapshot().count(), 3u);
+}
+
 TEST_F(MonitorCycleTest, DeletedFolderListsEveryEntryAsDeleted) {
   cycle.btActivateClick();
   lister.removeFolder("C:\\w");

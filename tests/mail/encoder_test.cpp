@@ -2,6 +2,7 @@
 // as an SMTP server stores it after removing dot stuffing.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "mail/ansi_charset.h"
@@ -448,6 +449,37 @@ TEST(EncoderStream, WritesFromTheStartWithoutTruncating) {
   EXPECT_EQ(out.Size(), 5000);
   EXPECT_EQ(out.AsString().substr(0, 10), "From:     ");
   EXPECT_EQ(out.AsString()[static_cast<std::size_t>(end)], '#');
+}
+
+}  // namespace
+}  // namespace parvex
+
+namespace parvex {
+namespace {
+
+TEST(EncoderStream, AStoreThatIsFullFailsTheEncoding) {
+  // A device that takes no byte: the writes land in the C library's buffer, so
+  // only storing that buffer shows the full disk.
+#ifdef _WIN32
+  const char* const full = "Z:\\dev\\full";
+#else
+  const char* const full = "/dev/full";
+#endif
+  std::unique_ptr<TFileStream> file;
+  try {
+    file = std::make_unique<TFileStream>(full, fmOpenWrite);
+  } catch (const EFOpenError&) {
+    GTEST_SKIP() << "no full device here";
+  }
+  file->SetWriteFailureText("Could not write the mail's temporary file");
+  TmxMessage m;
+  Basic(m).Body() = {"short"};
+  try {
+    m.EncodeToStream(*file);
+    ADD_FAILURE() << "a message the store refused was taken as written";
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.Message().rfind("Could not write the mail's temporary file. ", 0), 0u) << e.Message();
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "platform/mapi_binding.h"
 #include "platform/mapi_send_message.h"
@@ -10,6 +11,8 @@ namespace parvex {
 namespace {
 
 using mapi::Ulong;
+
+constexpr Ulong kInvalidSession = 19;
 
 struct SentMessage {
   std::string subject, note;
@@ -23,6 +26,11 @@ class RecordingMapi final : public mapi::SimpleMapi {
  public:
   bool bound = true;
   std::map<std::string, Ulong> results;  // "logon", "send", "resolve:<name>"
+  // Sessions the mail client no longer knows (every one when dropAll is set): calls
+  // on them answer "invalid session". Each log-on opens a new session from 77 on.
+  std::set<mapi::Handle> dropped;
+  bool dropAll = false;
+  mapi::Handle nextSession = 77;
   int logons = 0;
   std::vector<Ulong> logonFlags, resolveFlags;
   std::vector<std::string> freed;
@@ -33,11 +41,13 @@ class RecordingMapi final : public mapi::SimpleMapi {
     ++logons;
     logonFlags.push_back(flags);
     if (Ulong r = results["logon"]) return r;
-    *session = 77;
+    *session = nextSession++;
     return 0;
   }
+  bool invalid(mapi::Handle session) const { return dropAll || dropped.count(session) > 0; }
   Ulong SendMail(mapi::Handle session, mapi::UiParam ui, mapi::MapiMessage* m, Ulong flags, Ulong) override {
-    EXPECT_EQ(session, 77u);
+    EXPECT_NE(session, 0u);
+    if (invalid(session)) return kInvalidSession;
     SentMessage s{m->lpszSubject, m->lpszNoteText, flags, ui, {}, {}};
     for (Ulong i = 0; i < m->nRecipCount; ++i)
       s.recipients.emplace_back(m->lpRecips[i].ulRecipClass, m->lpRecips[i].lpszName);
@@ -49,8 +59,10 @@ class RecordingMapi final : public mapi::SimpleMapi {
     freed.push_back(static_cast<mapi::MapiRecipDesc*>(buffer)->lpszName);
     return 0;
   }
-  Ulong ResolveName(mapi::Handle, mapi::UiParam, char* name, Ulong flags, Ulong, mapi::MapiRecipDesc** out) override {
+  Ulong ResolveName(mapi::Handle session, mapi::UiParam, char* name, Ulong flags, Ulong,
+                    mapi::MapiRecipDesc** out) override {
     resolveFlags.push_back(flags);
+    if (invalid(session)) return kInvalidSession;
     if (Ulong r = results["resolve:" + std::string(name)]) return r;
     records_.push_back(std::make_unique<Record>());
     Record& rec = *records_.back();
@@ -165,6 +177,29 @@ TEST_F(MapiSend, TextSubjectRecipientsAndAttachmentPositions) {
   msg.Send();
   EXPECT_EQ(mapi.sent[2].subject, std::string(255, 's'));
   EXPECT_EQ(mapi.sent[2].note, "abc\r\n  \r\n  \r\n") << "without a memo, each send adds a placeholder line";
+}
+
+TEST_F(MapiSend, DroppedSessionIsOpenedAgainOnceAndTheCallRepeated) {
+  msg.SetToRecipients({"first", "second"});
+  msg.Send();
+  // The mail client dropped the session the sender holds: found at resolving.
+  mapi.dropped = {77};
+  msg.Send();
+  EXPECT_EQ(mapi.logons, 2);
+  EXPECT_EQ(msg.Session, 78u);
+  ASSERT_EQ(mapi.sent.size(), 2u);
+  EXPECT_EQ(mapi.sent[1].recipients.size(), 2u);
+  // Found at sending (no recipients to resolve).
+  msg.SetToRecipients({});
+  mapi.dropped.insert(78);
+  msg.Send();
+  EXPECT_EQ(mapi.logons, 3);
+  EXPECT_EQ(mapi.sent.size(), 3u);
+  // A client that refuses every session: one new log-on, then the error.
+  mapi.dropAll = true;
+  EXPECT_EQ(errorOf([&] { msg.Send(); }), "MAPI: Invalid Session. ErrorCode = 19");
+  EXPECT_EQ(mapi.logons, 4);
+  EXPECT_EQ(mapi.freed.size(), 4u) << "every resolved record released";
 }
 
 TEST_F(MapiSend, ResolutionFailureReleasesWhatWasResolvedAndSendsNothing) {

@@ -6,6 +6,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "app/file_stamp.h"
@@ -48,7 +50,13 @@ void PosixDirectoryLister::enumerate(const std::string& mask, const EntryFn& onE
   std::unique_ptr<DIR, DirCloser> dir(opendir(PosixFolderOfMask(mask).c_str()));
   if (!dir) return;
   const int fd = dirfd(dir.get());
-  while (const dirent* entry = readdir(dir.get())) {
+  for (;;) {
+    errno = 0;  // readdir tells the end from an error only by errno
+    const dirent* entry = readdir(dir.get());
+    if (entry == nullptr) {
+      if (errno != 0) throw ListingCutShort(std::strerror(errno));
+      return;
+    }
     struct stat st {};
     // An entry that vanished between readdir and stat is simply not listed.
     if (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;

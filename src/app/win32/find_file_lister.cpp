@@ -4,6 +4,7 @@
 
 #include "app/file_stamp.h"
 #include "runtime/win32/scoped_handle.h"
+#include "runtime/win32/system_error.h"
 
 namespace parvex {
 namespace {
@@ -39,6 +40,8 @@ void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) 
   do {
     onEntry(data.cFileName, StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
   } while (FindNextFileA(find.Get(), &data));
+  const DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES) throw ListingCutShort(SystemErrorText(error));
 }
 
 }  // namespace parvex

@@ -8,7 +8,24 @@
 #include "ui/win32/application.h"
 #include "runtime/win32/registry.h"
 
+namespace {
+
+// Takes the current folder out of the DLL search path, so that a DLL planted in
+// whatever folder the program was started from is never loaded. Bound by hand:
+// Windows before XP SP1 has no SetDllDirectoryA.
+void DropCurrentFolderFromDllSearch() {
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return;
+  const auto set = reinterpret_cast<SetDllDirectoryFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+  if (set) set("");
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  DropCurrentFolderFromDllSearch();
   parvex::TApplication application(instance, parvex::watcher::kProgramTitle);
   bool autoStart = false;
   try {

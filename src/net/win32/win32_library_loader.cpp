@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "net/library_loader.h"
+#include "runtime/win32/system_library.h"
 
 namespace parvex {
 namespace {
@@ -9,7 +10,7 @@ class Win32LibraryLoader final : public LibraryLoader {
  public:
   unsigned SetProcessErrorMode(unsigned mode) override { return ::SetErrorMode(mode); }
   LibraryHandle LoadModule(const std::string& name) override {
-    return reinterpret_cast<LibraryHandle>(::LoadLibraryA(name.c_str()));
+    return reinterpret_cast<LibraryHandle>(LoadSystemLibrary(name.c_str()));
   }
   void ReleaseModule(LibraryHandle library) override { ::FreeLibrary(reinterpret_cast<HMODULE>(library)); }
   void* FindProc(LibraryHandle library, const std::string& name) override {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "runtime/win32/system_library.h"
+
 namespace parvex {
 
 MapiSystem::Version Win32MapiSystem::WindowsVersion() {
@@ -28,7 +30,7 @@ std::optional<std::string> Win32MapiSystem::MessagingSubsystemMapiValue() {
 int Win32MapiSystem::ProfileMailMapi() { return static_cast<int>(GetProfileIntA("Mail", "MAPI", 0)); }
 
 std::uintptr_t Win32MapiSystem::LoadModule(const char* name) {
-  return reinterpret_cast<std::uintptr_t>(LoadLibraryA(name));
+  return reinterpret_cast<std::uintptr_t>(LoadSystemLibrary(name));
 }
 
 void* Win32MapiSystem::FindProc(std::uintptr_t library, const char* name) {

@@ -2,6 +2,8 @@
 // the DLL boundary with the platform's calling convention and record layouts.
 // Runs only where the recorder is loaded instead of Wine's own MAPI (the
 // platform_tests_mapi test sets WINEDLLOVERRIDES=mapi32=n and PARVEX_MAPI_RECORDER).
+// The suite puts the recorder in the system folder as MAPI32.DLL, keeping the
+// prefix's own file aside until it ends.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <sstream>
 
 #include "platform/win32/win32_mapi.h"
+#include "runtime/win32/system_library.h"
 
 namespace parvex {
 namespace {
@@ -24,8 +27,34 @@ void setPresence(const char* value) {
   RegCloseKey(key);
 }
 
+std::string SystemFolderFile(const char* name) {
+  char folder[MAX_PATH];
+  GetSystemDirectoryA(folder, MAX_PATH);
+  return std::string(folder) + "\\" + name;
+}
+
+std::string ProgramFolderFile(const char* name) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path = exe;
+  return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
 class MapiRecorder : public ::testing::Test {
  protected:
+  static std::string installed() { return SystemFolderFile("mapi32.dll"); }
+  static std::string keptAside() { return installed() + ".parvex-kept"; }
+  static void SetUpTestSuite() {
+    if (!GetEnvironmentVariableA("PARVEX_MAPI_RECORDER", nullptr, 0)) return;
+    MoveFileExA(installed().c_str(), keptAside().c_str(), MOVEFILE_REPLACE_EXISTING);
+    CopyFileA(ProgramFolderFile("mapi_recorder.dll").c_str(), installed().c_str(), FALSE);
+  }
+  static void TearDownTestSuite() {
+    if (!GetEnvironmentVariableA("PARVEX_MAPI_RECORDER", nullptr, 0)) return;
+    DeleteFileA(installed().c_str());
+    MoveFileExA(keptAside().c_str(), installed().c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+
   void SetUp() override {
     if (!GetEnvironmentVariableA("PARVEX_MAPI_RECORDER", nullptr, 0)) GTEST_SKIP() << "recorder not loaded";
     char temp[MAX_PATH];
@@ -107,6 +136,30 @@ TEST_F(MapiRecorder, FailuresReleaseWhatWasResolvedAndCarryTheirTexts) {
     SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", code);
     EXPECT_EQ(errorOf(m), text);
   }
+}
+
+TEST_F(MapiRecorder, DllsBesideTheProgramAreNeverLoaded) {
+  // Copies of the recorder planted beside the program under the names bound at
+  // run time: the system folder's DLL is loaded, or none.
+  const std::string plantedMapi = ProgramFolderFile("MAPI32.DLL");
+  const std::string plantedErrors = ProgramFolderFile("wserr32.dll");
+  const std::string recorder = ProgramFolderFile("mapi_recorder.dll");
+  ASSERT_TRUE(CopyFileA(recorder.c_str(), plantedMapi.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(recorder.c_str(), plantedErrors.c_str(), FALSE));
+  DeleteFileA(installed().c_str());
+  const auto mapi = reinterpret_cast<HMODULE>(system.LoadModule("MAPI32.DLL"));
+  const HMODULE errors = LoadSystemLibrary("wserr32.dll");
+  char loadedFrom[MAX_PATH] = "";
+  if (mapi) GetModuleFileNameA(mapi, loadedFrom, MAX_PATH);
+  if (mapi) FreeLibrary(mapi);
+  if (errors) FreeLibrary(errors);
+  CopyFileA(recorder.c_str(), installed().c_str(), FALSE);
+  DeleteFileA(plantedMapi.c_str());
+  DeleteFileA(plantedErrors.c_str());
+  if (mapi) {
+    EXPECT_EQ(lstrcmpiA(loadedFrom, installed().c_str()), 0) << loadedFrom;
+  }
+  EXPECT_EQ(errors, nullptr);
 }
 
 TEST_F(MapiRecorder, PresenceValueOtherThanOneIsToldVisibly) {
