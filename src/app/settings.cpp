@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <algorithm>
+
 #include "runtime/string_routines.h"
 
 namespace parvex {
@@ -28,7 +30,9 @@ void ReadSettings(const IniStore& store, WatcherSettings& s) {
   s.sendEmail = ReadString(store, kOptsSection, "SendEmail", "");
   s.subject = ReadString(store, kOptsSection, "Subject", "");
   s.recipients.clear();
-  const int count = ReadInteger(store, kOptsSection, "NumRecip", -1);
+  // A damaged count (say 2000000000) must not make start-up read the registry
+  // for hours; no mail goes to more recipients than this.
+  const int count = std::min(ReadInteger(store, kOptsSection, "NumRecip", -1), kMaxRecipients);
   for (int i = 1; i <= count; ++i) {
     std::string line = ReadString(store, kOptsSection, recipName(i), "");
     if (!line.empty()) s.recipients.push_back(std::move(line));

@@ -13,6 +13,8 @@ namespace parvex {
 inline constexpr const char* kSettingsKey = "Software\\Brenmark Corporation\\Parvex2000";
 inline constexpr const char* kStartSection = "Start";
 inline constexpr const char* kOptsSection = "Opts";
+// Recipients read at most, whatever "NumRecip" says.
+inline constexpr int kMaxRecipients = 10000;
 
 struct WatcherSettings {
   std::array<std::string, kFolderSlotCount> dirs;  // "Dir1".."Dir20"

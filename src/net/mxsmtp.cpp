@@ -66,6 +66,11 @@ void TmxSMTP::Connect() {
 
 void TmxSMTP::Disconnect() {
   if (!Connected()) return;
+  if (PeerClosed()) {
+    // Nobody is left to say QUIT to.
+    DropConnection();
+    return;
+  }
   try {
     Logout();
   } catch (const EServerError&) {
@@ -93,7 +98,13 @@ void TmxSMTP::Open() {
 }
 
 void TmxSMTP::Expect(int expected) {
-  if (!Succeeded(ReadReply(), expected)) throw EServerError(LastReply());
+  if (!Succeeded(ReadReply(), expected)) throw ServerError();
+}
+
+EServerError TmxSMTP::ServerError() const {
+  // Without a reply line the box would be empty: say what happened instead.
+  if (!LastReply().empty()) return EServerError(LastReply());
+  return EServerError(PeerClosed() ? "The SMTP server closed the connection." : "The SMTP server sent no reply.");
 }
 
 void TmxSMTP::Command(const std::string& text, int expected) {
@@ -160,7 +171,7 @@ void TmxSMTP::SendEnvelope() {
       SendLine(Envelope("RCPT TO:<", address));
       if (Succeeded(ReadReply(), 2)) continue;
       if (OnAddressRejected) OnAddressRejected(*this, address, LastReply(), proceed);
-      if (!proceed) throw EServerError(LastReply());
+      if (!proceed) throw ServerError();
     }
   }
   Command("DATA", 3);

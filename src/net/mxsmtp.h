@@ -7,6 +7,7 @@
 
 #include "mail/mail_message.h"
 #include "net/mxmb.h"
+#include "net/net_errors.h"
 
 // <windows.h> maps SendMessage to SendMessageA; keep the method's own name.
 #pragma push_macro("SendMessage")
@@ -51,6 +52,8 @@ class TmxSMTP : public TmxMailBase {
   // Sends a command and raises EServerError unless the reply is class `expected`.
   void Command(const std::string& text, int expected);
   void Expect(int expected);
+  // The error for a failed step: the server's last reply line, or what happened.
+  EServerError ServerError() const;
   bool Succeeded(int code, int expected) const { return code / 100 == expected; }
   void CheckEnvelopeAddresses() const;
   bool StreamEndsWithLineBreak();

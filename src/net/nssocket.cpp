@@ -179,13 +179,16 @@ int TnsSocket::PortPart() const {
   auto colon = Server.find(':');
   if (colon == std::string::npos) return 0;
   long long value = 0;
-  if (!ParseInteger(std::string_view(Server).substr(colon + 1), value)) return 0;
-  return value >= 0 && value <= 65535 ? static_cast<int>(value) : 0;
+  // A port the user typed wrongly must not quietly become another one.
+  if (!ParseInteger(std::string_view(Server).substr(colon + 1), value) || value < 1 || value > 65535)
+    throw ESocketError("The port in the server \"" + Server + "\" is not a number from 1 to 65535.");
+  return static_cast<int>(value);
 }
 
 void TnsSocket::Open() {
   if (OnOpen) OnOpen(*this);
   if (Server.empty()) SocketError(sServerRequired);
+  PortPart();
   if (winsock_.WSAStartup(kWinsockVersion, &wsaData_) != 0) SocketError(sInvalidWinsockVersion);
   ++startupCount_;
 
@@ -368,9 +371,16 @@ int TnsSocket::ReadReply() {
   int code = ReadLine(lastReply_);
   if (code > 0 && lastReply_.find('-') == 3) {
     int next = 0;
+    int lines = 1;
     do {
+      if (++lines > kMaxReplyLines) {
+        // A server that never ends its reply would hold the send for ever.
+        Close();
+        throw ESocketError("The server's reply ran past " + std::to_string(kMaxReplyLines) + " lines.");
+      }
       next = ReadLine(lastReply_);
-    } while (!peerClosed_ && !(next == code && lastReply_.find(' ') == 3));
+      // A last line of the bare code ("250") ends the reply too.
+    } while (!peerClosed_ && !(next == code && (lastReply_.find(' ') == 3 || lastReply_.size() == 3)));
   }
   return code;
 }

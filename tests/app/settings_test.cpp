@@ -65,6 +65,11 @@ TEST(Settings, RecipientCountBoundsTheListAndEmptyLinesAreSkipped) {
   EXPECT_TRUE(read(store).recipients.empty());
   store.values[{"Opts", "NumRecip"}] = "-5";
   EXPECT_TRUE(read(store).recipients.empty());
+  // A damaged count does not make start-up read the registry two billion times.
+  store.values[{"Opts", "NumRecip"}] = "2000000000";
+  store.reads = 0;
+  EXPECT_EQ(read(store).recipients, (std::vector<std::string>{"x", "stale"}));
+  EXPECT_LE(store.reads, kMaxRecipients + 100);
 }
 
 TEST(Settings, ShorterRecipientListLeavesOldValuesButReadsBackShort) {

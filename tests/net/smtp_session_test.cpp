@@ -163,6 +163,18 @@ TEST_F(LiveSmtp, BrokenRepliesEndTheConnectionWithoutQuit) {
   }
 }
 
+TEST_F(LiveSmtp, RepliesCutShortOrEndlessEndWithAClearError) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"cut_greeting", "server: The SMTP server closed the connection."},
+      {"endless_reply", "socket: The server's reply ran past 1000 lines."},
+  };
+  for (auto [scenario, failure] : cases) {
+    Use(scenario);
+    EXPECT_EQ(Fails(), failure) << scenario;
+    EXPECT_FALSE(smtp->Connected()) << scenario;
+  }
+}
+
 TEST_F(LiveSmtp, FailedQuitKeepsTheConnectionForTheNextSend) {
   Use("quit_fail");
   EXPECT_EQ(Fails(), "server: 500 not now");

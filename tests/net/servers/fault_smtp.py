@@ -130,6 +130,10 @@ SCENARIOS = {
     "line_1025": lambda s: s.dialogue(greeting=("220 " + "x" * (1025 - 6),)),
     "reset": lambda s: (s.send("220-partial\r\n220 hal"), time.sleep(0.2), s.reset()),
     "silence": lambda s: s.hold(30),
+    # The greeting stops half-way and the server closes its side.
+    "cut_greeting": lambda s: (s.send("220 partial"), s.conn.shutdown(socket.SHUT_WR), s.hold(5)),
+    # A reply whose continuation lines never end (bounded here at 1,200).
+    "endless_reply": lambda s: (s.send("".join("220-more\r\n" for _ in range(1200))), s.hold(3)),
     "quit_fail": lambda s: s.dialogue(quit_replies=("500 not now", "221 bye")),
     # Takes 8 seconds over the message, longer than the shortest scan interval.
     "slow_data": lambda s: s.dialogue(data_delay=8),
