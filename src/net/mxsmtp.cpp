@@ -66,11 +66,6 @@ void TmxSMTP::Connect() {
 
 void TmxSMTP::Disconnect() {
   if (!Connected()) return;
-  if (PeerClosed()) {
-    // Nobody is left to say QUIT to.
-    DropConnection();
-    return;
-  }
   try {
     Logout();
   } catch (const EServerError&) {

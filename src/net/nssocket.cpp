@@ -116,6 +116,9 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
       errorPending_ = notifyError_ != 0;
       return 0;
     case kMsgSocketEvent:
+      // A notification still queued for a socket closed since (the end of the
+      // last send) must not mark the new connection closed or failed.
+      if (socketHandle_ == kInvalidSocket || wParam != static_cast<std::uintptr_t>(socketHandle_)) return 0;
       notifyError_ = SelectError(lParam);
       errorPending_ = notifyError_ != 0;
       if (!errorPending_) {

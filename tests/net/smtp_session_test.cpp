@@ -74,7 +74,7 @@ TEST_F(LiveSmtp, BareHeloWhenTheNamedOneIsRefused) {
 
   Use("helo_refused");
   EXPECT_EQ(Fails(), "server: 502 HELO refused as well");
-  EXPECT_NE(Transcript().find("C: HELO\nC: QUIT\n"), std::string::npos);
+  EXPECT_NE(Transcript().find("C: HELO\nC: QUIT\n"), std::string::npos) << Transcript();
 }
 
 TEST_F(LiveSmtp, EnvelopeOrderAndEmptyAddresses) {
