@@ -17,7 +17,7 @@ class ParvexMailE2E : public ParvexE2E {
  protected:
   void SetUp() override {
     ParvexE2E::SetUp();
-    if (test::ServerDir().empty()) GTEST_SKIP() << "no test servers";
+    REQUIRE_SERVERS();
   }
 
   // E-mail mode on the watched folder, to the given SMTP server (or through MAPI

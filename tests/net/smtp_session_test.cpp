@@ -141,7 +141,8 @@ TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuitAndTheNextSendStartsAfresh) {
   EXPECT_EQ(Fails(), "timeout: Operation timed out");
   auto took = Clock::now() - start;
   EXPECT_GE(took, std::chrono::milliseconds(800));
-  EXPECT_LT(took, std::chrono::seconds(4));
+  // Generous for a loaded machine; it only has to come well before the default 60 s.
+  EXPECT_LT(took, std::chrono::seconds(30));
   EXPECT_FALSE(smtp->Connected());
   // The expired count does not carry over into the next connection.
   Use("normal");

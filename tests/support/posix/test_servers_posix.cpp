@@ -20,7 +20,12 @@ extern char** environ;
 namespace parvex::test {
 namespace {
 
-constexpr const char* kPython = "/usr/bin/python3";
+// PARVEX_TEST_PYTHON replaces it, e.g. with a missing one to see how the live
+// tests behave when the servers cannot start.
+std::string Python() {
+  const char* chosen = getenv("PARVEX_TEST_PYTHON");
+  return chosen && *chosen ? chosen : "/usr/bin/python3";
+}
 
 class Servers {
  public:
@@ -29,9 +34,11 @@ class Servers {
     if (mkdtemp(pattern) == nullptr) return;
     dir_ = pattern;
     const std::string scripts = std::string(PARVEX_SOURCE_DIR) + "/tests/net/servers/";
-    Spawn({kPython, scripts + "fault_smtp.py", "--dir", dir_, "--time-limit", "300"});
-    Spawn({kPython, scripts + "sink_smtp.py", "--dir", dir_, "--time-limit", "300"});
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    Spawn({Python(), scripts + "fault_smtp.py", "--dir", dir_, "--time-limit", "300"});
+    Spawn({Python(), scripts + "sink_smtp.py", "--dir", dir_, "--time-limit", "300"});
+    // Nothing to wait for when neither could be started.
+    auto now = std::chrono::steady_clock::now();
+    auto deadline = pids_.empty() ? now : now + std::chrono::seconds(15);
     while (std::chrono::steady_clock::now() < deadline) {
       if (std::filesystem::exists(dir_ + "/ports") && std::filesystem::exists(dir_ + "/sink.port")) {
         ready_ = true;
@@ -61,7 +68,7 @@ class Servers {
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, kPython, nullptr, nullptr, argv.data(), environ) == 0) pids_.push_back(pid);
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0) pids_.push_back(pid);
   }
 
   std::string dir_;
