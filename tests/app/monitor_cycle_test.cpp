@@ -7,6 +7,7 @@
 
 #include "app/alarm.h"
 #include "runtime/exceptions.h"
+#include "runtime/string_routines.h"
 #include "support/snapshot_fakes.h"
 
 namespace parvex {
@@ -58,7 +59,7 @@ class MemoryScreen final : public WatcherScreen, public MailFields {
   MailRequest mailRequest() const override {
     MailRequest r;
     r.useMapi = false;
-    r.recipients = {"a@x", "", "b@x"};
+    r.recipients = SplitLines("a@x\r\n\r\nb@x");  // read from the memo as the window does
     r.subject = "subj";
     return r;
   }
@@ -363,8 +364,8 @@ TEST(PlayAlarmSound, CutsTheNameAndTheMessage) {
   playAlarmSound(longName, shell);
   EXPECT_EQ(shell.asked.size(), 201u);
   EXPECT_EQ(shell.opened.at(0).size(), 201u);
-  EXPECT_EQ(shell.boxes.at(0).size(), 218u);
-  EXPECT_EQ(shell.boxes.at(0).rfind("Couldn't execute nnn", 0), 0u);
+  // The message's own cut leaves the whole (already cut) name in it.
+  EXPECT_EQ(shell.boxes.at(0), "Couldn't execute " + std::string(201, 'n'));
 }
 
 TEST(FolderSlotTests, BlankAndDuplicateChecks) {

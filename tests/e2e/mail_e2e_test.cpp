@@ -7,6 +7,7 @@
 
 #include "e2e_fixture.h"
 #include "support/test_servers.h"
+#include "support/win32/linux_proc.h"
 
 namespace e2e {
 namespace {
@@ -118,34 +119,12 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
 }
 
-// Reads a whole file of Linux's /proc through Wine's Z: drive (their size reads
-// as 0, so the file is read until its end).
-std::string readProcFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-
 // Processor time, in seconds, of the Linux processes that run parvex.exe. Wine's
 // GetProcessTimes says nothing about another process, so Linux is asked.
 double programCpuSeconds() {
   double total = 0;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
-  if (find == INVALID_HANDLE_VALUE) return -1;
-  do {
-    const std::string pid = found.cFileName;
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string command = readProcFile("Z:\\proc\\" + pid + "\\cmdline");
-    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (command.find("parvex.exe") == std::string::npos) continue;
-    const std::string stat = readProcFile("Z:\\proc\\" + pid + "\\stat");
+  for (const std::string& pid : test::LinuxProcessesRunning("parvex.exe")) {
+    const std::string stat = test::ReadProcFile("Z:\\proc\\" + pid + "\\stat");
     const std::size_t end = stat.rfind(')');  // the name may hold spaces
     if (end == std::string::npos) continue;
     std::istringstream fields(stat.substr(end + 2));
@@ -156,8 +135,7 @@ double programCpuSeconds() {
       if (i == 15) stime = std::stoull(field);
     }
     total += static_cast<double>(utime + stime) / 100.0;  // USER_HZ
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  }
   return total;
 }
 

@@ -25,7 +25,8 @@ TEST(MarqueeCaption, CodesColourAndFlashTheLettersAndAreNotDrawn) {
       {"~5F~4 ab", {{A, 3, true}, {B, 3, true}}},
       {"a`\x7f\x80\xff\t", {{A, 0, false}, {Blank, 0, false}, {Blank, 0, false}, {Blank, 0, false},
                             {Blank, 0, false}, {Blank, 0, false}}},
-      // A tilde inside a code, and an unlisted character, end nothing and draw nothing.
+      // A tilde inside a code ends nothing; an unlisted character reads as a blank,
+      // so like the space it ends the code and is not drawn.
       {"~~3\x01x", {{23, 2, false}}},
   };
   for (const auto& c : cases) EXPECT_EQ(RenderMarqueeCaption(c.caption), c.cells) << c.caption;
@@ -106,12 +107,16 @@ TEST_F(DigMarqueeTest, FlashPhaseFlipsEverySixTicksAndStaysOnWithoutAPeriod) {
     phases += marquee.FlashPhase() ? '1' : '0';
   }
   EXPECT_EQ(phases, "000001111110000001");
-  marquee.SetFlashTicks(0);
-  for (int i = 0; i < 5; ++i) {
-    marquee.Tick();
-    EXPECT_FALSE(marquee.FlashPhase()) << i;
+  for (const int period : {0, -1}) {
+    marquee.SetFlashTicks(5);
+    while (!marquee.FlashPhase()) marquee.Tick();
+    marquee.SetFlashTicks(period);
+    for (int i = 0; i < 5; ++i) {
+      marquee.Tick();
+      EXPECT_FALSE(marquee.FlashPhase()) << period << " " << i;
+    }
+    EXPECT_EQ(marquee.Blit(21)->sourceTop, 0);
   }
-  EXPECT_EQ(marquee.Blit(21)->sourceTop, 0);
 }
 
 TEST_F(DigMarqueeTest, DisablingHidesTheTextAndEnablingRestartsAtTheRightEdge) {

@@ -83,9 +83,9 @@ class RecordingMapi final : public mapi::SimpleMapi {
 
 class Host final : public MapiSendHost {
  public:
-  bool waiting = false;
+  std::string cursor;  // '+' hourglass shown, '-' hidden, in call order
   mapi::UiParam ApplicationWindow() override { return 0x1234; }
-  void SetWaitCursor(bool wait) override { waiting = wait; }
+  void SetWaitCursor(bool wait) override { cursor += wait ? '+' : '-'; }
   std::string ExpandFileName(const std::string& name) override { return "C:\\work\\" + name; }
 };
 
@@ -169,7 +169,7 @@ TEST_F(MapiSend, TextSubjectRecipientsAndAttachmentPositions) {
   EXPECT_EQ(s.files, (std::vector<std::pair<Ulong, std::string>>{{6, "C:\\work\\one.txt"}, {5, "C:\\work\\two.txt"}}));
   EXPECT_EQ(s.recipients, (std::vector<std::pair<Ulong, std::string>>{
                               {1, "resolved to"}, {2, "resolved cc"}, {3, "resolved bcc"}}));
-  EXPECT_FALSE(host.waiting);
+  EXPECT_EQ(host.cursor, "+-+-");
 
   msg.SetMessageMemo(nullptr);
   msg.SetSubjectEdit(nullptr);
@@ -208,7 +208,7 @@ TEST_F(MapiSend, ResolutionFailureReleasesWhatWasResolvedAndSendsNothing) {
   EXPECT_EQ(errorOf([&] { msg.Send(); }), "MAPI: Unknown Recipient. ErrorCode = 14");
   EXPECT_EQ(mapi.freed, std::vector<std::string>{"resolved first"});
   EXPECT_TRUE(mapi.sent.empty());
-  EXPECT_FALSE(host.waiting) << "the hourglass is restored on every exit";
+  EXPECT_EQ(host.cursor, "+-") << "the hourglass is restored on every exit";
 }
 
 TEST_F(MapiSend, ErrorTextsAndTheSilentAbort) {
@@ -251,7 +251,7 @@ TEST_F(MapiSend, MissingMapiAndOversizedListsAreTold) {
   mapi.bound = false;
   EXPECT_EQ(errorOf([&] { msg.Send(); }), kNoMapiMessage) << "visible, not the silent abort";
   EXPECT_EQ(mapi.logons, 0);
-  EXPECT_FALSE(host.waiting);
+  EXPECT_EQ(host.cursor, "+-");
 
   mapi.bound = true;
   msg.SetToRecipients(std::vector<std::string>(2731, "x"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parvex {
@@ -225,12 +226,25 @@ TEST_F(TrayIconTest, OtherMessagesGetDefaultProcessing) {
 }
 
 TEST_F(TrayIconTest, RealShellAcceptsTheIcon) {
-  TTrayIcon tray(GetModuleHandleA(nullptr), appWindow, pump);
+  std::vector<std::pair<DWORD, BOOL>> answers;
+  TTrayIcon tray(GetModuleHandleA(nullptr), appWindow, pump, [&](DWORD message, NOTIFYICONDATAA* data) {
+    const BOOL ok = Shell_NotifyIconA(message, data);
+    answers.emplace_back(message, ok);
+    return ok;
+  });
   tray.SetIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
   tray.SetToolTip("Parvex (right click for options)");
   tray.SetActive(true);
-  EXPECT_TRUE(tray.Active());
+  // The shell knows the icon: a change to it is taken while shown and refused once removed.
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  probe.hWnd = tray.Handle();
+  probe.uFlags = NIF_TIP;
+  lstrcpynA(probe.szTip, "probe", sizeof probe.szTip);
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe));
   tray.SetActive(false);
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+  EXPECT_EQ(answers, (std::vector<std::pair<DWORD, BOOL>>{{NIM_ADD, TRUE}, {NIM_DELETE, TRUE}}));
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+// Linux's /proc read through Wine's Z: drive: Wine tells little about another
+// process (no processor time, no handle counts), Linux tells it all.
+#include <string>
+#include <vector>
+
+namespace parvex::test {
+
+// A whole /proc file (their size reads as 0, so it is read until its end); "" when unreadable.
+std::string ReadProcFile(const std::string& path);
+// The Linux process ids whose command line names `program` (any case).
+std::vector<std::string> LinuxProcessesRunning(const std::string& program);
+// The open file descriptors of a Linux process: its files, sockets and pipes.
+int OpenFileCount(const std::string& pid);
+
+}  // namespace parvex::test
