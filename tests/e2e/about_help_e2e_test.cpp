@@ -112,13 +112,33 @@ TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
   expectRect(memo, help, {8, 8, 521, 320});
   EXPECT_TRUE(GetWindowLongA(memo, GWL_STYLE) & ES_READONLY);
   const auto lines = linesOf(text(memo));
-  ASSERT_EQ(lines.size(), 23u);
-  EXPECT_EQ(lines[0], "Parvex 2000 will monitor the status of the files in up to 20 different folders ");
-  EXPECT_EQ(lines[1], "on your hard disk.  It does this by taking a snapshot of each folder when you ");
-  EXPECT_EQ(lines[5], "");
-  EXPECT_EQ(lines[19], "unsupported courtesy of Brenmark Corporation.  If you want any ");
-  EXPECT_EQ(lines[20], "changes");
-  EXPECT_EQ(lines[22], kContactMail);
+  // Line by line, trailing spaces and double spaces included.
+  const std::vector<std::string> expected = {
+      "Parvex 2000 will monitor the status of the files in up to 20 different folders ",
+      "on your hard disk.  It does this by taking a snapshot of each folder when you ",
+      "first activate the program.  Every minute or so (depending on the delay that ",
+      "you select), it will check to see if any files were added, deleted or modified ",
+      "and will sound an alarm if there where changes made.",
+      "",
+      "After you activate Parvex, the main screen will disappear and you will notice ",
+      "that a new icon will appear in the system tray. To deactivate Parvex, simply ",
+      "right click on the Parvex icon in the system tray and click on Exit.",
+      "",
+      "It is best not to set the timer too low which will result in performance ",
+      "degradation.  If you have large directories and are using all entries then you ",
+      "should not check them more than once per minute (60 seconds).",
+      "",
+      "Who can use PARVEX?  Well perhaps you are on a network and you have ",
+      "an incoming directory, where others on the network deposit files for you.  As ",
+      "soon as they transfer a file into your incoming directory you will be notified.",
+      "",
+      "Note that Parvex is not guaranteed to work on all systems.  It is free and ",
+      "unsupported courtesy of Brenmark Corporation.  If you want any ",
+      "changes",
+      "or wish to have a custom version designed send an e-mail to ",
+      kContactMail,
+  };
+  EXPECT_EQ(lines, expected);
   expectRect(findControl(help, IDOK), help, {215, 344, 97, 25});
   screenshot(help, "help-window");
   pressKey(findControl(help, IDOK), VK_ESCAPE);

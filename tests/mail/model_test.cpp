@@ -140,12 +140,16 @@ TEST(MessageModel, ShortStringsAreCut) {
   TmxMessage message;
   message.SetSubject(longText);
   message.Recipients().AddAddress(longText, longText);
+  message.Sender().SetAddress(longText);  // the mailer sets the sender this way
+  message.Sender().SetName(longText);
   message.SetContentType(longText);
   TmxAttItem& item = message.Attachments().Add();
   item.SetFileName(longText);
   EXPECT_EQ(message.Subject().size(), 255u);
   EXPECT_EQ(message.Recipients()[0].Address().size(), 255u);
   EXPECT_EQ(message.Recipients()[0].Name().size(), 255u);
+  EXPECT_EQ(message.Sender().Address(), longText.substr(0, 255));
+  EXPECT_EQ(message.Sender().Name(), longText.substr(0, 255));
   EXPECT_EQ(message.StoredContentType().size(), 255u);
   EXPECT_EQ(item.FileName().size(), 255u);
   EXPECT_THROW(message.Recipients()[1], ERangeError);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,39 @@ TEST(MarqueeCaption, GlyphTableFollowsTheBitmapOrder) {
                                         {' ', 41}, {'!', 42}, {'@', 43}, {')', 49}, {'=', 50}, {'\\', 51},
                                         {'\'', 57}, {'^', 58}, {'|', 60}, {'>', 66}, {'\0', 41}, {'~', 41}};
   for (const auto& [c, glyph] : cases) EXPECT_EQ(GlyphOf(c), glyph) << int(c);
+}
+
+// The bitmap is built from the glyph table file, so the character each of its
+// glyphs is labelled with there must be the one GlyphOf sends to it: two glyphs
+// swapped in either place show here.
+TEST(MarqueeCaption, EveryGlyphOfTheTableFileDrawsItsCharacter) {
+  std::string path = PARVEX_GLYPH_TABLE;
+#ifdef _WIN32
+  path = "Z:" + path;
+#endif
+  std::ifstream table(path);
+  ASSERT_TRUE(table) << path;
+  const std::map<std::string, char> named = {{"blank", ' '}, {"at", '@'}, {"bar", '|'}};
+  int count = 0;
+  for (std::string line; std::getline(table, line);) {
+    if (line.rfind("glyph ", 0) != 0) continue;
+    std::istringstream fields(line.substr(6));
+    int number = -1;
+    std::string name;
+    fields >> number >> name;
+    ASSERT_EQ(number, count) << line;
+    const char c = named.contains(name) ? named.at(name) : name.at(0);
+    ASSERT_TRUE(name.size() == 1 || named.contains(name)) << line;
+    EXPECT_EQ(GlyphOf(c), number) << line;
+    if (c >= 'A' && c <= 'Z') {
+      EXPECT_EQ(GlyphOf(static_cast<char>(c - 'A' + 'a')), number) << line;
+    }
+    ++count;
+  }
+  EXPECT_EQ(count, kGlyphCount);
+  EXPECT_EQ(GlyphOf(' '), kBlankGlyph);
+  EXPECT_EQ(GlyphOf('1'), kGlyphDigitOne);
+  EXPECT_EQ(GlyphOf('F'), kGlyphLetterF);
 }
 
 class DigMarqueeTest : public ::testing::Test {

@@ -35,6 +35,7 @@ class RecordingMapi final : public mapi::SimpleMapi {
   std::vector<Ulong> logonFlags, resolveFlags;
   std::vector<std::string> freed;
   std::vector<SentMessage> sent;
+  std::vector<std::string> addressed;  // each sent recipient's "address|entry ID"
 
   bool Bound(mapi::Function) override { return bound; }
   Ulong Logon(mapi::UiParam, char*, char*, Ulong flags, Ulong, mapi::Handle* session) override {
@@ -51,6 +52,11 @@ class RecordingMapi final : public mapi::SimpleMapi {
     SentMessage s{m->lpszSubject, m->lpszNoteText, flags, ui, {}, {}};
     for (Ulong i = 0; i < m->nRecipCount; ++i)
       s.recipients.emplace_back(m->lpRecips[i].ulRecipClass, m->lpRecips[i].lpszName);
+    for (Ulong i = 0; i < m->nRecipCount; ++i) {
+      const mapi::MapiRecipDesc& r = m->lpRecips[i];
+      addressed.push_back(std::string(r.lpszAddress) + "|" +
+                          std::string(static_cast<const char*>(r.lpEntryID), r.ulEIDSize));
+    }
     for (Ulong i = 0; i < m->nFileCount; ++i) s.files.emplace_back(m->lpFiles[i].nPosition, m->lpFiles[i].lpszPathName);
     sent.push_back(s);
     return results["send"];
@@ -69,6 +75,11 @@ class RecordingMapi final : public mapi::SimpleMapi {
     rec.name = std::string("resolved ") + name;
     rec.desc.ulRecipClass = 9;  // ignored: the list decides the class
     rec.desc.lpszName = rec.name.data();
+    rec.address = std::string("SMTP:") + name;
+    rec.desc.lpszAddress = rec.address.data();
+    rec.entry = std::string("id\0", 3) + name;  // binary: holds a zero
+    rec.desc.ulEIDSize = static_cast<Ulong>(rec.entry.size());
+    rec.desc.lpEntryID = rec.entry.data();
     *out = &rec.desc;
     return 0;
   }
@@ -76,7 +87,7 @@ class RecordingMapi final : public mapi::SimpleMapi {
  private:
   struct Record {
     mapi::MapiRecipDesc desc{};
-    std::string name;
+    std::string name, address, entry;
   };
   std::vector<std::unique_ptr<Record>> records_;
 };
@@ -170,6 +181,10 @@ TEST_F(MapiSend, TextSubjectRecipientsAndAttachmentPositions) {
   EXPECT_EQ(s.recipients, (std::vector<std::pair<Ulong, std::string>>{
                               {1, "resolved to"}, {2, "resolved cc"}, {3, "resolved bcc"}}));
   EXPECT_EQ(host.cursor, "+-+-");
+  const std::string id("id\0", 3);
+  EXPECT_EQ(std::vector<std::string>(mapi.addressed.begin(), mapi.addressed.begin() + 3),
+            (std::vector<std::string>{"SMTP:to|" + id + "to", "SMTP:cc|" + id + "cc", "SMTP:bcc|" + id + "bcc"}))
+      << "the resolved address and entry ID are passed on";
 
   msg.SetMessageMemo(nullptr);
   msg.SetSubjectEdit(nullptr);
@@ -265,12 +280,23 @@ class FakeSystem final : public MapiSystem {
   std::optional<std::string> value;
   int profile = 0;
   int loads = 0;
-  Version WindowsVersion() override { return version; }
+  int versionReads = 0;
+  std::map<std::string, void*> procs;  // what FindProc answers; null when absent
+  std::vector<std::string> finds;
+  int releases = 0;
+  Version WindowsVersion() override { return ++versionReads, version; }
   std::optional<std::string> MessagingSubsystemMapiValue() override { return value; }
   int ProfileMailMapi() override { return profile; }
   std::uintptr_t LoadModule(const char*) override { return ++loads, 5; }
-  void* FindProc(std::uintptr_t, const char*) override { return nullptr; }
-  void ReleaseModule(std::uintptr_t) override {}
+  void* FindProc(std::uintptr_t library, const char* name) override {
+    EXPECT_EQ(library, 5u);
+    finds.emplace_back(name);
+    return procs.contains(name) ? procs[name] : nullptr;
+  }
+  void ReleaseModule(std::uintptr_t library) override {
+    EXPECT_EQ(library, 5u);
+    ++releases;
+  }
 };
 
 TEST(MapiPresence, RegistryValueAfterNt351AndProfileBefore) {
@@ -298,6 +324,26 @@ TEST(MapiPresence, RegistryValueAfterNt351AndProfileBefore) {
   EXPECT_FALSE(binding.Bound(mapi::Function::Logon));
   EXPECT_EQ(binding.Logon(0, nullptr, nullptr, 0, 0, nullptr), mapi::kUserAbort) << "a missing function answers 1";
   EXPECT_EQ(system.loads, 1) << "the library is loaded once per binding";
+}
+
+mapi::Ulong PARVEX_MAPI_CALL FakeFreeBuffer(void*) { return 42; }
+
+TEST(MapiBindingTest, KeepsAFoundEntryAndLooksAgainForAMissingOne) {
+  FakeSystem system;
+  system.value = std::string("1\0", 2);
+  {
+    MapiBinding binding(system);
+    EXPECT_FALSE(binding.Bound(mapi::Function::FreeBuffer));
+    system.procs["MAPIFreeBuffer"] = reinterpret_cast<void*>(&FakeFreeBuffer);
+    EXPECT_TRUE(binding.Bound(mapi::Function::FreeBuffer)) << "a missing entry is looked for again";
+    EXPECT_EQ(binding.FreeBuffer(nullptr), 42u);
+    EXPECT_FALSE(binding.Bound(mapi::Function::SendMail));
+    EXPECT_EQ(system.finds, (std::vector<std::string>{"MAPIFreeBuffer", "MAPIFreeBuffer", "MAPISendMail"}))
+        << "a found entry is kept";
+    EXPECT_EQ(system.versionReads, 1) << "presence is decided once per binding";
+    EXPECT_EQ(system.releases, 0);
+  }
+  EXPECT_EQ(system.releases, 1);
 }
 
 }  // namespace

@@ -135,6 +135,11 @@ TEST_F(MapiRecorder, FailuresReleaseWhatWasResolvedAndCarryTheirTexts) {
            {"send=1", "abort: User Abort"}}) {
     SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", code);
     EXPECT_EQ(errorOf(m), text);
+    const std::vector<std::string> after = calls();
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(after.end() - 3, after.end()),
+              (std::vector<std::string>{"free first", "free second", "free third"}))
+        << code << ": a failed send still releases every resolved recipient";
   }
 }
 
