@@ -3,9 +3,9 @@
 // at most every few milliseconds), beside a plain memcpy of the same bytes.
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,11 +81,12 @@ int main() {
   std::vector<char> target(kSize);
   // Ten copies per run, so that a coarse clock still sees them.
   const double memcpySeconds = Seconds([&] {
-    for (int i = 0; i < 10; ++i) {
-      std::memcpy(target.data(), (i & 1 ? text : binary).data(), kSize);
-      asm volatile("" ::: "memory");
-    }
-  }) / 10;
+                                 for (int i = 0; i < 10; ++i) {
+                                   std::memcpy(target.data(), (i & 1 ? text : binary).data(), kSize);
+                                   asm volatile("" ::: "memory");
+                                 }
+                               }) /
+                               10;
   volatile char sink = target[kSize / 2];
   (void)sink;
   std::printf("mail encodings of a 10 MB attachment\n");
@@ -106,7 +107,8 @@ int main() {
     });
     Report(hooked ? "base64 chunks (57-byte reads)" : "base64 chunks, no hook", s, memcpySeconds,
            hooked ? &pump : nullptr);
-    if (hooked) std::printf("  base64 with the hook at 100 MB/s or more (native target): %s\n", MBps(s) >= 100 ? "yes" : "no");
+    if (hooked)
+      std::printf("  base64 with the hook at 100 MB/s or more (native target): %s\n", MBps(s) >= 100 ? "yes" : "no");
   }
   for (bool hooked : {true, false}) {
     ThrottledHostPump pump;

@@ -66,8 +66,8 @@ struct WorkDir {
   std::string local;
 };
 WorkDir MakeWorkDir() {
-  std::string linux = "/tmp/parvex-bench-smtp-" + std::to_string(GetCurrentProcessId()) + "-" +
-                      std::to_string(GetTickCount());
+  std::string linux =
+      "/tmp/parvex-bench-smtp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
   std::string local = "Z:" + linux;
   CreateDirectoryA(local.c_str(), nullptr);
   return {linux, local};

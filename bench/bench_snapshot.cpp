@@ -141,8 +141,8 @@ Figures Measure(const std::string& root, int perFolder, bool keep) {
     for (int i = 0; i < perFolder; ++i) {
       // Names in no particular order, as a real folder holds them.
       const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
-      files.push_back(folder + kSep + "Entry_" + std::to_string(scrambled % 1000003u) + "_" +
-                      std::to_string(i) + ".dat");
+      files.push_back(folder + kSep + "Entry_" + std::to_string(scrambled % 1000003u) + "_" + std::to_string(i) +
+                      ".dat");
       if (fresh) platform::MakeFile(files.back());
     }
   }
@@ -162,19 +162,19 @@ Figures Measure(const std::string& root, int perFolder, bool keep) {
   bool different = true;
   for (int round = 0; round < 5; ++round) {
     figures.bare = std::min(figures.bare, BestSeconds(1, [&] {
-      for (const auto& s : slots) sink += platform::BareEnumeration(s);
-    }));
+                              for (const auto& s : slots) sink += platform::BareEnumeration(s);
+                            }));
     figures.snapshot = std::min(figures.snapshot, BestSeconds(1, [&] {
-      parvex::TakeSnapshot(slots, scan, lister);
-      different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
-    }));
+                                  parvex::TakeSnapshot(slots, scan, lister);
+                                  different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
+                                }));
     figures.listOnly = std::min(figures.listOnly, BestSeconds(1, [&] {
-      parvex::TakeSnapshot(slots, scan, lister);
-      if (!scan.empty()) sink += scan[0].size();  // reading puts the list in order
-    }));
+                                  parvex::TakeSnapshot(slots, scan, lister);
+                                  if (!scan.empty()) sink += scan[0].size();  // reading puts the list in order
+                                }));
     figures.compareOnly = std::min(figures.compareOnly, BestSeconds(1, [&] {
-      different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
-    }));
+                                     different = parvex::areListBoxesDifferent(start, scan, options, clock, summary);
+                                   }));
   }
   if (different || scan.count() != files.size() || sink == 42) std::printf("unexpected difference!\n");
 
@@ -215,10 +215,11 @@ void MemoryPerEntry(int entries) {
   parvex::TakeSnapshot(slots, scan, lister);
   const double n = static_cast<double>(start.count());
   const std::string line = std::string(start[0]);
-  std::printf("  %7.0f entries: the two lists hold %6.1f MB, %5.1f bytes per entry (line %zu bytes; sort keys %5.1f "
-              "bytes per entry)\n",
-              n, (start.memoryBytes() + scan.memoryBytes()) / 1e6, (start.memoryBytes() + scan.memoryBytes()) / n,
-              line.size(), (start.keyBytes() + scan.keyBytes()) / n);
+  std::printf(
+      "  %7.0f entries: the two lists hold %6.1f MB, %5.1f bytes per entry (line %zu bytes; sort keys %5.1f "
+      "bytes per entry)\n",
+      n, (start.memoryBytes() + scan.memoryBytes()) / 1e6, (start.memoryBytes() + scan.memoryBytes()) / n, line.size(),
+      (start.keyBytes() + scan.keyBytes()) / n);
 }
 
 }  // namespace
@@ -242,10 +243,11 @@ int main(int argc, char** argv) {
   for (int n : sizes) {
     const Figures f = Measure(root, n, keep);
     all.push_back(f);
-    std::printf("  %6d entries/folder (%7d in all): bare %8.1f ms, snapshot+compare %8.1f ms, ratio %.2f (target <= 1.5)\n"
-                "                                       (listing and sorting %.1f ms, comparison %.1f ms)\n",
-                n, n * parvex::kFolderSlotCount, f.bare * 1e3, f.snapshot * 1e3, f.snapshot / f.bare,
-                f.listOnly * 1e3, f.compareOnly * 1e3);
+    std::printf(
+        "  %6d entries/folder (%7d in all): bare %8.1f ms, snapshot+compare %8.1f ms, ratio %.2f (target <= 1.5)\n"
+        "                                       (listing and sorting %.1f ms, comparison %.1f ms)\n",
+        n, n * parvex::kFolderSlotCount, f.bare * 1e3, f.snapshot * 1e3, f.snapshot / f.bare, f.listOnly * 1e3,
+        f.compareOnly * 1e3);
   }
   if (all.size() >= 2) {
     const double n0 = sizes.front() * 20.0, n1 = sizes.back() * 20.0;

@@ -10,8 +10,7 @@ void playAlarmSound(std::string_view waveText, AlarmShell& shell) {
     shell.warningBeep();
     return;
   }
-  if (shell.shellOpen(name) <= 32)
-    shell.errorBox(LeftStr("Couldn't execute " + name, kAlarmFailureLimit));
+  if (shell.shellOpen(name) <= 32) shell.errorBox(LeftStr("Couldn't execute " + name, kAlarmFailureLimit));
 }
 
 }  // namespace parvex

@@ -31,8 +31,7 @@ int compareEntry(const std::string& line, const SnapshotList& otherList);
 
 // Rewrites summary completely; true when at least one Deleted, Changed or Added
 // line was written.
-bool areListBoxesDifferent(const SnapshotList& oldList, const SnapshotList& newList,
-                           const ChangeOptions& options, const UserClock& clock,
-                           std::vector<std::string>& summary);
+bool areListBoxesDifferent(const SnapshotList& oldList, const SnapshotList& newList, const ChangeOptions& options,
+                           const UserClock& clock, std::vector<std::string>& summary);
 
 }  // namespace parvex

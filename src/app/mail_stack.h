@@ -28,8 +28,7 @@ class MailStack {
  public:
   // pump gets its turns while a summary is encoded and before each send; summary and
   // subject are the memo and the field a MAPI send reads. None of them is owned.
-  MailStack(MailPlatform& platform, MessagePump& pump, const TextLinesSource& summary,
-            const TextSource& subject);
+  MailStack(MailPlatform& platform, MessagePump& pump, const TextLinesSource& summary, const TextSource& subject);
   MailStack(const MailStack&) = delete;
   MailStack& operator=(const MailStack&) = delete;
 

@@ -5,9 +5,8 @@
 
 namespace parvex {
 
-MonitorCycle::MonitorCycle(WatcherScreen& screen, const MailFields& mailFields,
-                           MailSender& sender, const DirectoryLister& lister,
-                           const Collation& collation, const UserClock& clock)
+MonitorCycle::MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender,
+                           const DirectoryLister& lister, const Collation& collation, const UserClock& clock)
     : screen_(screen),
       mailFields_(mailFields),
       sender_(sender),

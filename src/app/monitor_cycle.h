@@ -75,9 +75,8 @@ inline constexpr const char* kNoOptionsMessage =
 
 class MonitorCycle {
  public:
-  MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender,
-               const DirectoryLister& lister, const Collation& collation,
-               const UserClock& clock);
+  MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender, const DirectoryLister& lister,
+               const Collation& collation, const UserClock& clock);
 
   // True when monitoring started.
   bool btActivateClick();

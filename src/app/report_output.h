@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/text_layout.h"
 #include "runtime/user_clock.h"
+#include "ui/text_layout.h"
 
 namespace parvex {
 

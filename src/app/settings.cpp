@@ -14,8 +14,7 @@ std::string recipName(int i) { return "Recip" + IntToStr(i); }
 }  // namespace
 
 void ReadSettings(const IniStore& store, WatcherSettings& s) {
-  for (int i = 0; i < kFolderSlotCount; ++i)
-    s.dirs[i] = ReadString(store, kStartSection, dirName(i), "");
+  for (int i = 0; i < kFolderSlotCount; ++i) s.dirs[i] = ReadString(store, kStartSection, dirName(i), "");
   s.wav = ReadString(store, kOptsSection, "Wav", "");
   s.nsecs = ReadString(store, kOptsSection, "Nsecs", "60");
   s.newFiles = ReadBool(store, kOptsSection, "New", true);
@@ -58,8 +57,6 @@ void WriteSettings(IniStore& store, const WatcherSettings& s) {
     WriteString(store, kOptsSection, recipName(static_cast<int>(i) + 1), s.recipients[i]);
 }
 
-bool ReadAutoStart(const IniStore& store) {
-  return ReadBool(store, kOptsSection, "AutoStart", false);
-}
+bool ReadAutoStart(const IniStore& store) { return ReadBool(store, kOptsSection, "AutoStart", false); }
 
 }  // namespace parvex

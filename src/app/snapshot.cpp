@@ -27,8 +27,7 @@ namespace {
 
 // Appends "<path><TAB><stamp>"; the path may come in two pieces so that a
 // folder's lines are built without joining each name first.
-void AppendSnapshotLine(std::string& out, std::string_view folder, std::string_view name,
-                        std::int32_t stamp) {
+void AppendSnapshotLine(std::string& out, std::string_view folder, std::string_view name, std::int32_t stamp) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, stamp).ptr;
   out.append(folder);
@@ -195,9 +194,7 @@ std::vector<std::string> SnapshotList::lines() const {
   return out;
 }
 
-int SnapshotList::binSearch(std::string_view key) const {
-  return binSearchSortKey(collation_->sortKey(key));
-}
+int SnapshotList::binSearch(std::string_view key) const { return binSearchSortKey(collation_->sortKey(key)); }
 
 int SnapshotList::binSearchSortKey(std::string_view sortKey) const {
   settle();
@@ -235,8 +232,7 @@ void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryL
   list.endRun();
 }
 
-void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list,
-                  const DirectoryLister& lister) {
+void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list, const DirectoryLister& lister) {
   list.clear();
   for (const auto& slot : slots) LoadFiles(slot, list, lister);
 }

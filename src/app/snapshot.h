@@ -83,7 +83,6 @@ class SnapshotList {
 void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister);
 
 // Empties the list and loads every slot into it, first to last.
-void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list,
-                  const DirectoryLister& lister);
+void TakeSnapshot(std::span<const std::string> slots, SnapshotList& list, const DirectoryLister& lister);
 
 }  // namespace parvex

@@ -235,12 +235,8 @@ bool TmxCustomEncoder::BodyAsQuotedPrintable() const {
 
 void TmxCustomEncoder::WriteBodyPartHeader() {
   switch (message_.CharSet()) {
-    case csISO8859:
-      WriteLine("Content-Type: text/plain; charset=\"iso-8859-1\"");
-      break;
-    case csISO2022jp:
-      WriteLine("Content-Type: text/plain; charset=\"iso-2022-jp\"");
-      break;
+    case csISO8859: WriteLine("Content-Type: text/plain; charset=\"iso-8859-1\""); break;
+    case csISO2022jp: WriteLine("Content-Type: text/plain; charset=\"iso-2022-jp\""); break;
     default:
       // 8-bit text (file names in the ANSI code page) cannot be US-ASCII.
       WriteLine("Content-Type: text/plain; charset=\"" + (eightBitBody_ ? AnsiCodePageCharset() : "us-ascii") + "\"");
@@ -369,9 +365,7 @@ void TmxCustomEncoder::WriteMultipart(const std::string& contentType, bool alter
 void TmxCustomEncoder::WriteAttachmentData(TmxAttItem& item) {
   TMemoryStream& data = item.Data();
   switch (item.AttEncoding()) {
-    case kAttQuotedPrintable:
-      WriteQuotedPrintableLines(data);
-      break;
+    case kAttQuotedPrintable: WriteQuotedPrintableLines(data); break;
     case kAttSevenBit:
       for (const std::string& line : TextLines(std::string_view(data.Memory(), static_cast<std::size_t>(data.Size()))))
         WriteLine(line);

@@ -17,8 +17,8 @@ namespace parvex {
 
 class TmxSMTP;
 
-using TmxAddressRejectedEvent = std::function<void(TmxSMTP& sender, const std::string& theAddress,
-                                                   const std::string& serverReply, bool& proceed)>;
+using TmxAddressRejectedEvent =
+    std::function<void(TmxSMTP& sender, const std::string& theAddress, const std::string& serverReply, bool& proceed)>;
 
 class TmxSMTP : public TmxMailBase {
  public:

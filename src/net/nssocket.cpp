@@ -49,10 +49,8 @@ bool BreaksTheConnection(unsigned code) {
     case kWsaEtimedout:
     case kWsaEconnrefused:
     case kWsaEhostdown:
-    case kWsaEhostunreach:
-      return true;
-    default:
-      return false;
+    case kWsaEhostunreach: return true;
+    default: return false;
   }
 }
 
@@ -71,10 +69,9 @@ TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump) : TnsSocket(host, pump
 
 TnsSocket::TnsSocket(SocketHost& host, MessagePump& pump, TnsWinsock& winsock)
     : winsock_(winsock), pump_(pump), counter_(host) {
-  window_ = host.CreateHiddenWindow(
-      [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-        return WindowProc(message, wParam, lParam);
-      });
+  window_ = host.CreateHiddenWindow([this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return WindowProc(message, wParam, lParam);
+  });
   SetWinsockLoaded(false);
 }
 
@@ -131,8 +128,7 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
         }
       }
       return 0;
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
@@ -221,8 +217,8 @@ void TnsSocket::ResolveHost() {
   }
 
   std::memset(hostBuffer_, 0, sizeof hostBuffer_);
-  asyncRequest_ = winsock_.WSAAsyncGetHostByName(window_->Handle(), kMsgHostLookup, host, hostBuffer_,
-                                                 sizeof hostBuffer_);
+  asyncRequest_ =
+      winsock_.WSAAsyncGetHostByName(window_->Handle(), kMsgHostLookup, host, hostBuffer_, sizeof hostBuffer_);
   if (asyncRequest_ == 0) SocketError(notifyError_);
 
   Wait([this] { return hostLookupDone_; });
@@ -261,8 +257,8 @@ void TnsSocket::ResolvePort() {
   char name[64] = {};
   std::memcpy(name, ServiceName.data(), std::min(ServiceName.size(), sizeof name - 1));
   std::memset(serviceBuffer_, 0, sizeof serviceBuffer_);
-  asyncRequest_ = winsock_.WSAAsyncGetServByName(window_->Handle(), kMsgServiceLookup, name, "tcp",
-                                                 serviceBuffer_, sizeof serviceBuffer_);
+  asyncRequest_ = winsock_.WSAAsyncGetServByName(window_->Handle(), kMsgServiceLookup, name, "tcp", serviceBuffer_,
+                                                 sizeof serviceBuffer_);
   if (asyncRequest_ == 0) {
     remotePort_ = DefaultPort;
     return;

@@ -14,13 +14,33 @@ constexpr std::size_t kMaxEntries = 2730;
 constexpr mapi::Ulong kInvalidSession = 19;  // MAPI_E_INVALID_SESSION
 
 constexpr std::array<const char*, 27> kErrorTexts = {
-    "",                       "User Abort",           "General Failure",          "Login Failure",
-    "Disk Full",              "Insufficient Memory",  "Access Denied",            "",
-    "Too Many Sessions",      "Too Many Files",       "Too Many Recipients",      "Attachment Not Found",
-    "Attachment Open Failure", "Attachment Write Failure", "Unknown Recipient",   "Bad Recipient Type",
-    "No Messages",            "Invalid Message",      "Text Too Large",           "Invalid Session",
-    "Type Not Supported",     "Ambiguous Recipient",  "Message In Use",           "Network Failure",
-    "Invalid Edit Fields",    "Invalid Recipients",   "Feature Not Supported",
+    "",
+    "User Abort",
+    "General Failure",
+    "Login Failure",
+    "Disk Full",
+    "Insufficient Memory",
+    "Access Denied",
+    "",
+    "Too Many Sessions",
+    "Too Many Files",
+    "Too Many Recipients",
+    "Attachment Not Found",
+    "Attachment Open Failure",
+    "Attachment Write Failure",
+    "Unknown Recipient",
+    "Bad Recipient Type",
+    "No Messages",
+    "Invalid Message",
+    "Text Too Large",
+    "Invalid Session",
+    "Type Not Supported",
+    "Ambiguous Recipient",
+    "Message In Use",
+    "Network Failure",
+    "Invalid Edit Fields",
+    "Invalid Recipients",
+    "Feature Not Supported",
 };
 
 // A zero-terminated copy in a buffer MAPI may write to, cut as the 256-byte
@@ -71,8 +91,8 @@ void TMapiSendMessage::Notification(const void* goingAway) {
 void TMapiSendMessage::requireMapi() {
   // Without a mail client every call would answer "user abort", which is silent:
   // mail would never go out and nobody would be told.
-  for (mapi::Function f : {mapi::Function::Logon, mapi::Function::SendMail, mapi::Function::FreeBuffer,
-                           mapi::Function::ResolveName})
+  for (mapi::Function f :
+       {mapi::Function::Logon, mapi::Function::SendMail, mapi::Function::FreeBuffer, mapi::Function::ResolveName})
     if (!mapi_.Bound(f)) throw EMapiError(kNoMapiMessage, static_cast<int>(mapi::kUserAbort));
 }
 
@@ -80,8 +100,8 @@ void TMapiSendMessage::LogOn() {
   requireMapi();
   std::vector<char> profile = shortBuffer(ProfileName);
   std::vector<char> password = shortBuffer(Password);
-  const mapi::Ulong flags = ProfileName.empty() ? (mapi::kLogonUi | mapi::kDialog | mapi::kUseDefault)
-                                                : (mapi::kLogonUi | mapi::kDialog);
+  const mapi::Ulong flags =
+      ProfileName.empty() ? (mapi::kLogonUi | mapi::kDialog | mapi::kUseDefault) : (mapi::kLogonUi | mapi::kDialog);
   mapi::Handle session = 0;
   const mapi::Ulong result = mapi_.Logon(0, profile.data(), password.data(), flags, 0, &session);
   if (result > 0) RaiseMapiError(result);
@@ -136,8 +156,7 @@ void TMapiSendMessage::Send() {
     if (count > 0) {
       const mapi::Ulong resolveFlags = Review ? (mapi::kDialog | mapi::kLogonUi) : mapi::kLogonUi;
       std::size_t j = 0;
-      for (const auto& [list, recipClass] :
-           {std::pair{&to_, mapi::kTo}, {&cc_, mapi::kCc}, {&bcc_, mapi::kBcc}}) {
+      for (const auto& [list, recipClass] : {std::pair{&to_, mapi::kTo}, {&cc_, mapi::kCc}, {&bcc_, mapi::kBcc}}) {
         for (const std::string& entry : *list) {
           std::vector<char> name = shortBuffer(entry);
           const mapi::Ulong result = mapi_.ResolveName(Session, 0, name.data(), resolveFlags, 0, &resolved[j]);

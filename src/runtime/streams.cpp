@@ -167,9 +167,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
         how = "r+b";
         readable_ = writable_ = true;
         break;
-      default:
-        readable_ = true;
-        break;
+      default: readable_ = true; break;
     }
   }
   errno = 0;

@@ -63,9 +63,7 @@ int StrToIntDef(std::string_view text, int defaultValue) {
 
 std::string IntToStr(int value) { return std::to_string(value); }
 
-std::string LeftStr(std::string_view text, std::size_t count) {
-  return std::string(text.substr(0, count));
-}
+std::string LeftStr(std::string_view text, std::size_t count) { return std::string(text.substr(0, count)); }
 
 std::string FormatStr(std::string_view format, std::string_view argument) {
   const std::size_t at = format.find("%s");

@@ -64,14 +64,13 @@ TEST_F(ChangeDetection, DeletedAndChangedInStartOrderThenAddedInScanOrder) {
   const SnapshotList start = listOf({"C:\\a\t1", "C:\\c\t1", "C:\\d\t1", "C:\\f\t1"});
   const SnapshotList scan = listOf({"C:\\b\t1", "C:\\c\t9", "C:\\e\t1", "C:\\f\t1"});
   EXPECT_TRUE(compare(start, scan));
-  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\a", "Changed C:\\c",
-                            "Deleted C:\\d", "Added C:\\b", "Added C:\\e"}));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\a", "Changed C:\\c", "Deleted C:\\d",
+                            "Added C:\\b", "Added C:\\e"}));
 }
 
 TEST_F(ChangeDetection, CaseOnlyRenameIsDeletedPlusAdded) {
   EXPECT_TRUE(compare(listOf({"C:\\report.doc\t5"}), listOf({"C:\\Report.doc\t5"})));
-  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\report.doc",
-                            "Added C:\\Report.doc"}));
+  EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Deleted C:\\report.doc", "Added C:\\Report.doc"}));
 }
 
 TEST_F(ChangeDetection, FilteredDifferencesWriteNothingAndAreNotReported) {
@@ -136,8 +135,7 @@ TEST_F(ChangeDetection, SameFolderInTwoSlotsReportsEachChangeTwice) {
   TakeSnapshot(slots, scan, lister);
   EXPECT_TRUE(compare(start, scan));
   EXPECT_EQ(summary, (Lines{"Date/Time 07/12/2026 01:34:52", " ", "Changed C:\\Twice\\b.txt",
-                            "Changed C:\\Twice\\b.txt", "Added C:\\Twice\\c.txt",
-                            "Added C:\\Twice\\c.txt"}));
+                            "Changed C:\\Twice\\b.txt", "Added C:\\Twice\\c.txt", "Added C:\\Twice\\c.txt"}));
 }
 
 // The comparison walks both sorted lists instead of halving for every line; the

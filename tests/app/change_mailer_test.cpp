@@ -141,9 +141,12 @@ TEST(ChangeMailer, OriginationFieldsAreStampedAndReplacedAtEachSend) {
     } catch (const std::runtime_error&) {
     }
   }
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Date: Tue, 08 Dec 2026 05:48:04 +0100"), 1) << "replaced, not added";
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Date: Tue, 08 Dec 2026 05:48:04 +0100"), 1)
+      << "replaced, not added";
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Message-ID: <1796708884.4242.2@watcher.example>"), 1);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Message-ID:", 0) == 0; }), 1);
+  EXPECT_EQ(
+      std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Message-ID:", 0) == 0; }),
+      1);
 }
 
 TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {

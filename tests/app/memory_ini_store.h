@@ -14,16 +14,14 @@ namespace parvex::test {
 
 class MemoryIniStore final : public IniStore {
  public:
-  std::optional<std::string> readValue(const std::string& section,
-                                       const std::string& name) const override {
+  std::optional<std::string> readValue(const std::string& section, const std::string& name) const override {
     ++reads;
     if (binary.count({section, name})) throw Exception(FormatStr("Invalid data type for '%s'", name));
     auto it = values.find({section, name});
     if (it == values.end()) return std::nullopt;
     return it->second;
   }
-  void writeValue(const std::string& section, const std::string& name,
-                  const std::string& text) override {
+  void writeValue(const std::string& section, const std::string& name, const std::string& text) override {
     if (failWrites) throw Exception(FormatStr("Failed to set data for '%s'", name));
     values[{section, name}] = text;
     order.push_back(section + "\\" + name);

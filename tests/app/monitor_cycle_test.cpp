@@ -173,8 +173,7 @@ TEST_F(MonitorCycleTest, SoundModeShowsTheSummaryStopsTheTimerThenAlarms) {
   EXPECT_TRUE(screen.windowShown);
   EXPECT_EQ(screen.alarms, 1);
   EXPECT_EQ(screen.alarmWithTimer, 0);
-  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ",
-                                                   "Added C:\\w\\c.txt"}));
+  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "Added C:\\w\\c.txt"}));
 
   // Reactivate takes the shown changes as the new baseline.
   EXPECT_TRUE(cycle.btActivateClick());
@@ -296,8 +295,7 @@ TEST_F(MonitorCycleTest, DeletedFolderListsEveryEntryAsDeleted) {
   cycle.btActivateClick();
   lister.removeFolder("C:\\w");
   cycle.Timer1Timer();
-  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ",
-                                                   "Deleted C:\\w\\a.txt",
+  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "Deleted C:\\w\\a.txt",
                                                    "Deleted C:\\w\\b.txt"}));
 }
 

@@ -1,4 +1,6 @@
 // The printed report and the text log as the summary panel's buttons put them out.
+#include "app/report_output.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/report_output.h"
+#include "runtime/text_file_append.h"
 #include "support/fake_text_measurer.h"
 #include "support/message_of.h"
 #include "support/temp_folder.h"
-#include "runtime/text_file_append.h"
 
 namespace parvex {
 namespace {

@@ -10,9 +10,7 @@ namespace {
 
 using test::MemoryIniStore;
 
-std::string opt(const MemoryIniStore& store, const std::string& name) {
-  return store.values.at({"Opts", name});
-}
+std::string opt(const MemoryIniStore& store, const std::string& name) { return store.values.at({"Opts", name}); }
 
 WatcherSettings read(const MemoryIniStore& store) {
   WatcherSettings s;
@@ -104,9 +102,8 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
 
   std::vector<std::string> expected;
   for (int i = 1; i <= 20; ++i) expected.push_back("Start\\Dir" + std::to_string(i));
-  for (const char* n : {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm",
-                        "MAPI", "Server", "Sender", "SendEmail", "Subject", "NumRecip",
-                        "Recip1", "Recip2", "Recip3"})
+  for (const char* n : {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm", "MAPI", "Server",
+                        "Sender", "SendEmail", "Subject", "NumRecip", "Recip1", "Recip2", "Recip3"})
     expected.push_back(std::string("Opts\\") + n);
   EXPECT_EQ(store.order, expected);
   EXPECT_EQ(opt(store, "New"), "0");

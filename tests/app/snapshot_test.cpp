@@ -70,9 +70,8 @@ TEST(FileStamp, DatesFrom2044OnAreNegative) {
 }
 
 TEST(FileStamp, TimesOutsideTheFormGiveOneFixedStamp) {
-  const CivilTime outside[] = {{1979, 12, 31, 23, 59, 59}, {2108, 1, 1, 0, 0, 0},
-                               {1601, 1, 1, 0, 0, 0},     {30827, 12, 31, 23, 59, 59},
-                               {2000, 13, 1, 0, 0, 0},    {2000, 1, 0, 0, 0, 0}};
+  const CivilTime outside[] = {{1979, 12, 31, 23, 59, 59},  {2108, 1, 1, 0, 0, 0},  {1601, 1, 1, 0, 0, 0},
+                               {30827, 12, 31, 23, 59, 59}, {2000, 13, 1, 0, 0, 0}, {2000, 1, 0, 0, 0, 0}};
   for (const auto& t : outside) EXPECT_EQ(PackFileStamp(t), kUnpackableStamp) << t.year;
   // No real time packs to the fixed stamp, so it cannot hide a change between two real ones.
   EXPECT_NE(PackFileStamp({1980, 1, 1, 0, 0, 0}), kUnpackableStamp);
@@ -81,15 +80,13 @@ TEST(FileStamp, TimesOutsideTheFormGiveOneFixedStamp) {
 TEST(SnapshotList, KeepsPathOrderUnderTheLookupComparisonWithDuplicates) {
   FoldedCollation collation;
   SnapshotList list(collation);
-  for (const char* line : {"C:\\b\t1", "C:\\A\t2", "C:\\c\t3", "C:\\a\t4", "C:\\B\t5", "C:\\b\t1"})
-    list.add(line);
+  for (const char* line : {"C:\\b\t1", "C:\\A\t2", "C:\\c\t3", "C:\\a\t4", "C:\\B\t5", "C:\\b\t1"}) list.add(line);
   ASSERT_EQ(list.count(), 6u);
   std::vector<std::string> paths;
   for (std::size_t i = 0; i < list.count(); ++i) paths.emplace_back(parseTabs(list[i], 1));
   // Case-insensitive order; equal lines are all kept and stand together.
-  EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end(), [&](const auto& a, const auto& b) {
-    return collation.compare(a, b) < 0;
-  }));
+  EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end(),
+                             [&](const auto& a, const auto& b) { return collation.compare(a, b) < 0; }));
   const auto lines = list.lines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "C:\\b\t1"), 2);
   list.clear();
@@ -139,8 +136,8 @@ TEST(LoadFiles, AddsOneLinePerEntrySkippingDotEntries) {
   SnapshotList list(collation);
   LoadFiles("C:\\Data", list, lister);
   EXPECT_EQ(lister.masks.back(), "C:\\Data\\*.*");
-  EXPECT_EQ(list.lines(), (std::vector<std::string>{"C:\\Data\\...\t30", "C:\\Data\\report.doc\t10",
-                                                    "C:\\Data\\sub\t20"}));
+  EXPECT_EQ(list.lines(),
+            (std::vector<std::string>{"C:\\Data\\...\t30", "C:\\Data\\report.doc\t10", "C:\\Data\\sub\t20"}));
   // A trailing backslash gives the same paths; the list is not emptied first.
   LoadFiles("C:\\Data\\", list, lister);
   EXPECT_EQ(lister.masks.back(), "C:\\Data\\*.*");

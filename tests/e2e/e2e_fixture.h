@@ -142,8 +142,7 @@ class ParvexE2E : public ::testing::Test {
     putString("Opts", "AutoStart", "1");
     Process& p = start();
     HWND main = mainWindow(p);
-    if (main == nullptr || findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout) == nullptr)
-      return nullptr;
+    if (main == nullptr || findTopLevel(p.pid(), "TTrayIconWindow", kStartTimeout) == nullptr) return nullptr;
     // The snapshot is taken during start-up, before the message loop runs.
     return answers(main, snapshotTimeout) ? main : nullptr;
   }

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "support/win32/driver.h"
 #include "e2e_context.h"
+#include "support/win32/driver.h"
 
 namespace e2e {
 namespace {

@@ -3,13 +3,13 @@
 // memory and handles watched. Ticks are sent to the window rather than waited
 // for, and the interval is set long so that the program's own timer stays out
 // of the way. Figures are printed for the record.
-#include "e2e_fixture.h"
-
+#include <windows.h>
 #include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
 
+#include "e2e_fixture.h"
 #include "support/test_servers.h"
 #include "support/win32/linux_proc.h"
 
@@ -121,10 +121,11 @@ class ParvexLoadE2E : public ParvexE2E {
       if (i == 1000 || i == 5000 || i == kTicks) {
         seen.push_back(usageOf(processes.back().handle(), processes.back().pid()));
         const Usage& u = seen.back();
-        std::printf("  [load] %s mode, %5d ticks (%.0f s): private %.2f MB, working set %.2f MB, windows %zu, "
-                    "open files %d (wineserver %d)\n",
-                    alarmMode ? "alarm" : "SMTP", i, secondsSince(start), u.privateMb, u.workingSetMb, u.windows,
-                    u.programFiles, u.serverFiles);
+        std::printf(
+            "  [load] %s mode, %5d ticks (%.0f s): private %.2f MB, working set %.2f MB, windows %zu, "
+            "open files %d (wineserver %d)\n",
+            alarmMode ? "alarm" : "SMTP", i, secondsSince(start), u.privateMb, u.workingSetMb, u.windows,
+            u.programFiles, u.serverFiles);
       }
     }
     ASSERT_EQ(seen.size(), 3u);

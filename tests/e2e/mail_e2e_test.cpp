@@ -97,9 +97,12 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
   ASSERT_NE(main, nullptr);
   const int before = test::FaultConnections("slow_data");
   writeFile(watched + "\\new.txt", "new");
-  ASSERT_TRUE(waitUntil([&] { return test::FaultTranscript("slow_data").find("D: ") != std::string::npos &&
-                                     test::FaultConnections("slow_data") == before + 1; },
-                        kTickTimeout))
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return test::FaultTranscript("slow_data").find("D: ") != std::string::npos &&
+               test::FaultConnections("slow_data") == before + 1;
+      },
+      kTickTimeout))
       << "the message did not reach the server";
   // The server holds its reply for 8 s; meanwhile the window answers at once, each
   // time it is asked until the client says QUIT (the send is over).
@@ -158,8 +161,8 @@ TEST_F(ParvexMailE2E, AHeldSendCostsNoProcessorAndClosingDuringItEndsTheProgram)
   HWND main = startMailing("127.0.0.1:" + std::to_string(test::FaultPort("held_data")), {"ops@example.com"});
   ASSERT_NE(main, nullptr);
   writeFile(watched + "\\new.txt", "new");
-  ASSERT_TRUE(waitUntil([] { return test::FaultTranscript("held_data").find("D: ") != std::string::npos; },
-                        kTickTimeout))
+  ASSERT_TRUE(
+      waitUntil([] { return test::FaultTranscript("held_data").find("D: ") != std::string::npos; }, kTickTimeout))
       << "the message did not reach the server";
   // The server now holds its reply: the program waits on it.
   const double before = programCpuSeconds();
@@ -216,9 +219,9 @@ TEST_F(ParvexMailE2E, MapiHandsEachChangeToTheMailClient) {
       << "Wine's MAPI did not hand the message to the mail composer";
   const std::string url = unescapeUrl(test::ReadFile(handed));
   EXPECT_EQ(url.rfind("mailto:", 0), 0u) << url;
-  for (const std::string& part : {std::string("root@localhost"), std::string("ops@example.com"),
-                                  std::string("subject=Folder changed"), std::string("Date/Time "),
-                                  std::string("Added " + watched + "\\new.txt")})
+  for (const std::string& part :
+       {std::string("root@localhost"), std::string("ops@example.com"), std::string("subject=Folder changed"),
+        std::string("Date/Time "), std::string("Added " + watched + "\\new.txt")})
     EXPECT_NE(url.find(part), std::string::npos) << part << " not in " << url;
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
   // A second hand-off would be a second line: watched over more than an interval.

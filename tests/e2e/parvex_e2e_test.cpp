@@ -31,8 +31,8 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
     int id;
     RECT expected;  // left, top, right, bottom in the main window's client area
   } placed[] = {
-      {kPageControl2, {4, 5, 401, 342}},    {kCbAutoStart, {32, 350, -1, -1}}, {kBtHelp, {38, 376, 113, 401}},
-      {kBtAbout, {123, 376, 198, 401}},     {kBtActivate, {207, 376, 282, 401}}, {kBtClose, {292, 376, 367, 401}},
+      {kPageControl2, {4, 5, 401, 342}}, {kCbAutoStart, {32, 350, -1, -1}},   {kBtHelp, {38, 376, 113, 401}},
+      {kBtAbout, {123, 376, 198, 401}},  {kBtActivate, {207, 376, 282, 401}}, {kBtClose, {292, 376, 367, 401}},
   };
   for (const auto& c : placed) {
     const RECT r = rectIn(control(main, c.id), main);
@@ -49,12 +49,18 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   struct Nested {
     int id, parent, left, top, width, height;  // a width or height of 0 is not checked
   } nested[] = {
-      {kScrollBox1, kPageFolders, 8, 19, 373, 197}, {kEdFirst, kScrollBox1, 18, 3, 303, 0},
-      {kSbFirst, kScrollBox1, 325, 3, 22, 21},     {kEdFirst + 1, kScrollBox1, 18, 27, 303, 0},
-      {kNSecs, kPageFolders, 64, 263, 54, 0},      {kCbNew, kPageFolders, 216, 244, 0, 0},
-      {kCbChange, kPageFolders, 216, 264, 0, 0},   {kCbDelete, kPageFolders, 216, 284, 0, 0},
-      {kRbSoundAlarm, kPageNotification, 8, 16, 0, 0}, {kPnlAlarm, kPageNotification, 24, 40, 362, 52},
-      {kEdWave, kPnlAlarm, 8, 24, 283, 0},         {kRbSendEmail, kPageNotification, 8, 104, 0, 0},
+      {kScrollBox1, kPageFolders, 8, 19, 373, 197},
+      {kEdFirst, kScrollBox1, 18, 3, 303, 0},
+      {kSbFirst, kScrollBox1, 325, 3, 22, 21},
+      {kEdFirst + 1, kScrollBox1, 18, 27, 303, 0},
+      {kNSecs, kPageFolders, 64, 263, 54, 0},
+      {kCbNew, kPageFolders, 216, 244, 0, 0},
+      {kCbChange, kPageFolders, 216, 264, 0, 0},
+      {kCbDelete, kPageFolders, 216, 284, 0, 0},
+      {kRbSoundAlarm, kPageNotification, 8, 16, 0, 0},
+      {kPnlAlarm, kPageNotification, 24, 40, 362, 52},
+      {kEdWave, kPnlAlarm, 8, 24, 283, 0},
+      {kRbSendEmail, kPageNotification, 8, 104, 0, 0},
       {kPageControl1, kPageNotification, 21, 131, 364, 171},
   };
   for (const auto& c : nested) {
@@ -158,7 +164,8 @@ TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
   ASSERT_TRUE(waitUntil([&] { return checked(control(main, kCbNew)); }, kStepTimeout));
   writeFile(watched + "\\after-refusal.txt", "x");
   // Nothing marks a tick that did not happen: watch for its summary over more than an interval.
-  EXPECT_FALSE(waitUntil([&] { return visible(control(main, kPanel1)); }, kQuietTimeout)) << "timer ran after a refusal";
+  EXPECT_FALSE(waitUntil([&] { return visible(control(main, kPanel1)); }, kQuietTimeout))
+      << "timer ran after a refusal";
 }
 
 TEST_F(ParvexE2E, FolderPickerFillsASlotButNotWithAnotherSlotsFolder) {
@@ -176,7 +183,6 @@ TEST_F(ParvexE2E, FolderPickerFillsASlotButNotWithAnotherSlotsFolder) {
     click(control(main, kSbFirst + 2));
     return waitMessageBox(p->pid(), kStepTimeout);
   };
-
 
   MessageBoxSeen picker = openPicker();
   ASSERT_NE(picker.window, nullptr) << "folder picker did not open";
@@ -206,8 +212,7 @@ TEST_F(ParvexE2E, FolderPickerFillsASlotButNotWithAnotherSlotsFolder) {
   ASSERT_NE(picker.window, nullptr);
   PostMessageA(picker.window, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(closedWithin(picker.window));
-  EXPECT_TRUE(waitUntil([&] { return lower(text(control(main, kEdFirst + 2))) == lower(folder + "\\"); },
-                        kStepTimeout))
+  EXPECT_TRUE(waitUntil([&] { return lower(text(control(main, kEdFirst + 2))) == lower(folder + "\\"); }, kStepTimeout))
       << text(control(main, kEdFirst + 2));
 }
 

@@ -434,8 +434,9 @@ TEST(EncoderArticle, HeaderBlock) {
   a.SetSubject("hello");
   a.Body() = {"b"};
   const TStrings sent = Encode(a);
-  EXPECT_EQ(TStrings(sent.begin(), sent.begin() + 4),
-            (TStrings{"From:     A. Person <me@host>", "Newsgroups: comp.test", "Subject:  hello", "Mime-Version: 1.0"}));
+  EXPECT_EQ(
+      TStrings(sent.begin(), sent.begin() + 4),
+      (TStrings{"From:     A. Person <me@host>", "Newsgroups: comp.test", "Subject:  hello", "Mime-Version: 1.0"}));
 }
 
 TEST(EncoderStream, WritesFromTheStartWithoutTruncating) {

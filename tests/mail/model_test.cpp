@@ -19,8 +19,8 @@ using testing::MessageOf;
 
 class FakeFileTypes : public FileTypeRegistry {
  public:
-  std::map<std::string, std::string> types{{".gif", "image/gif"}, {".txt", "TEXT/PLAIN"}, {".htm", "text/html"},
-                                           {".eml", "message/rfc822"}};
+  std::map<std::string, std::string> types{
+      {".gif", "image/gif"}, {".txt", "TEXT/PLAIN"}, {".htm", "text/html"}, {".eml", "message/rfc822"}};
   std::string ContentTypeOf(const std::string& extension) const override {
     auto it = types.find(extension);
     return it == types.end() ? std::string() : it->second;
@@ -46,8 +46,16 @@ TEST(MessageContentType, FollowsBodyAndAttachments) {
       {"body keeps a set type", true, {}, "text/html", "text/html"},
       {"body, stored empty", true, {}, "", "text/plain"},
       {"body and one attachment", true, {{"a.gif", "image/gif"}}, "text/html", "multipart/mixed"},
-      {"alternatives only", true, {{"x\\_ALT.htm", "text/html"}, {"_alt.txt", "text/plain"}}, "", "multipart/alternative"},
-      {"alternatives, no body", false, {{"_alt.htm", "text/html"}, {"_alt.txt", "text/plain"}}, "", "multipart/alternative"},
+      {"alternatives only",
+       true,
+       {{"x\\_ALT.htm", "text/html"}, {"_alt.txt", "text/plain"}},
+       "",
+       "multipart/alternative"},
+      {"alternatives, no body",
+       false,
+       {{"_alt.htm", "text/html"}, {"_alt.txt", "text/plain"}},
+       "",
+       "multipart/alternative"},
       {"rtf body file", false, {{"C:\\t\\_RtfBody.rtf", "application/rtf"}}, "", "text/rtf"},
       {"html body file", false, {{"_htmbody.htm", "text/html"}}, "", "text/html"},
       {"html body file with a body", true, {{"_htmbody.htm", "text/html"}}, "", "multipart/mixed"},
@@ -111,8 +119,10 @@ TEST(MessageValidate, LineBreaksInHeaderTextsAreRefused) {
       {[](TmxMessage& m) { m.Sender().SetAddress("me@host\r"); }, "The sender's address must not contain a line break"},
       {[](TmxMessage& m) { m.Recipients().AddAddress("x@host\r\nRCPT TO:<y>", "x"); },
        "The recipient's address must not contain a line break"},
-      {[](TmxMessage& m) { m.CC().AddAddress("c@host", "C\nD"); }, "The CC recipient's name must not contain a line break"},
-      {[](TmxMessage& m) { m.BCC().AddAddress("b@host\n", ""); }, "The BCC recipient's address must not contain a line break"},
+      {[](TmxMessage& m) { m.CC().AddAddress("c@host", "C\nD"); },
+       "The CC recipient's name must not contain a line break"},
+      {[](TmxMessage& m) { m.BCC().AddAddress("b@host\n", ""); },
+       "The BCC recipient's address must not contain a line break"},
   };
   for (const auto& c : cases) {
     TmxMessage message;
@@ -195,9 +205,12 @@ TEST(Attachments, EncodingFollowsTheFileType) {
     const char* type;
     std::uint8_t encoding;
   } cases[] = {
-      {"notes.txt", "TEXT/PLAIN", kAttQuotedPrintable}, {"page.htm", "text/html", kAttQuotedPrintable},
-      {"mail.eml", "message/rfc822", kAttSevenBit},     {"pic.gif", "image/gif", kAttBase64},
-      {"archive", "application/octet-stream", kAttBase64}, {"odd.xyz", "application/octet-stream", kAttBase64},
+      {"notes.txt", "TEXT/PLAIN", kAttQuotedPrintable},
+      {"page.htm", "text/html", kAttQuotedPrintable},
+      {"mail.eml", "message/rfc822", kAttSevenBit},
+      {"pic.gif", "image/gif", kAttBase64},
+      {"archive", "application/octet-stream", kAttBase64},
+      {"odd.xyz", "application/octet-stream", kAttBase64},
       {"C:\\dir.txt\\file", "application/octet-stream", kAttBase64},
   };
   for (const auto& c : cases) {
@@ -229,8 +242,8 @@ TEST(Headers, GetFieldValue) {
 
 TEST(Headers, GetFieldValuesSplitsAddressLists) {
   TmxHeaders headers;
-  headers.Lines() = {"To: \"Smith, John\" <js@host>, b@host,", "  c@host, d@host", "Cc: x@host",
-                     "to: e@host", "X-Other: 1"};
+  headers.Lines() = {"To: \"Smith, John\" <js@host>, b@host,", "  c@host, d@host", "Cc: x@host", "to: e@host",
+                     "X-Other: 1"};
   TStrings values{"stale"};
   headers.GetFieldValues("To", values);
   EXPECT_EQ(values, (TStrings{"\"Smith, John\" <js@host>", "b@host", "c@host", "d@host", "e@host"}));
@@ -250,8 +263,13 @@ TEST(Headers, RemoveFieldTakesTheFirstWithItsContinuation) {
 
 TEST(ReadHeaders, MessageTakesItsFieldsFromHeaders) {
   TmxHeaders headers;
-  headers.Lines() = {"From: \"Ann\" <ann@host>", "To: b@host, Carl <c@host>", "CC: d@host (Dee)", "Bcc: e@host",
-                     "Subject: Re: x", "X-Priority: 1", "Return-receipt-to: ann@host"};
+  headers.Lines() = {"From: \"Ann\" <ann@host>",
+                     "To: b@host, Carl <c@host>",
+                     "CC: d@host (Dee)",
+                     "Bcc: e@host",
+                     "Subject: Re: x",
+                     "X-Priority: 1",
+                     "Return-receipt-to: ann@host"};
   TmxMessage message;
   message.ReadHeaders(headers);
   EXPECT_EQ(message.Sender().Name(), "Ann");
@@ -265,8 +283,8 @@ TEST(ReadHeaders, MessageTakesItsFieldsFromHeaders) {
   EXPECT_TRUE(message.ReturnReceipt());
   EXPECT_EQ(message.Headers().Count(), headers.Count());
 
-  for (const auto& [value, priority] : {std::pair<const char*, TPriority>{"3", ptNormal}, {"1 (Highest)", ptNormal},
-                                        {"5", ptLow}}) {
+  for (const auto& [value, priority] :
+       {std::pair<const char*, TPriority>{"3", ptNormal}, {"1 (Highest)", ptNormal}, {"5", ptLow}}) {
     TmxHeaders h;
     h.Add(std::string("X-Priority: ") + value);
     TmxMessage m;

@@ -2,10 +2,9 @@
 // message exactly, dot lines and 8-bit bytes included.
 #include <gtest/gtest.h>
 
-
 #include "net/mxsmtp.h"
-#include "support/test_servers.h"
 #include "runtime/streams.h"
+#include "support/test_servers.h"
 
 namespace parvex {
 namespace {
@@ -33,8 +32,8 @@ TEST(LiveSmtpDelivery, RealServerStoresTheMessageByteForByte) {
   message.CC().AddAddress("copy@example.com", "Copy");
   message.BCC().AddAddress("hidden@example.com", "");
   message.SetSubject("Changes in watched folders");
-  message.Body() = {"Changes found:", ".", ".x", "..", std::string(256, 'L'),
-                    "Added C:\\Daten\\\xC4nderung \xFC\xE9.txt", "end"};
+  message.Body() = {
+      "Changes found:", ".", ".x", "..", std::string(256, 'L'), "Added C:\\Daten\\\xC4nderung \xFC\xE9.txt", "end"};
 
   TMemoryStream intended;
   message.EncodeToStream(intended);

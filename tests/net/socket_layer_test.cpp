@@ -10,9 +10,9 @@
 #include "net/mxsmtp.h"
 #include "net/net_errors.h"
 #include "net/nssocket.h"
+#include "runtime/streams.h"
 #include "support/message_of.h"
 #include "support/test_servers.h"
-#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

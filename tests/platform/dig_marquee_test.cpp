@@ -1,5 +1,3 @@
-#include "platform/dig_marquee_state.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dig_marquee_state.h"
 #include "platform/dot_matrix_glyphs.h"
 
 namespace parvex {
@@ -26,8 +25,8 @@ TEST(MarqueeCaption, CodesColourAndFlashTheLettersAndAreNotDrawn) {
       {"~2AB CD", {{C, 1, false}, {D, 1, false}}},
       {"~1 ~f ~3 ", {}},
       {"~5F~4 ab", {{A, 3, true}, {B, 3, true}}},
-      {"a`\x7f\x80\xff\t", {{A, 0, false}, {Blank, 0, false}, {Blank, 0, false}, {Blank, 0, false},
-                            {Blank, 0, false}, {Blank, 0, false}}},
+      {"a`\x7f\x80\xff\t",
+       {{A, 0, false}, {Blank, 0, false}, {Blank, 0, false}, {Blank, 0, false}, {Blank, 0, false}, {Blank, 0, false}}},
       // A tilde inside a code ends nothing; an unlisted character reads as a blank,
       // so like the space it ends the code and is not drawn.
       {"~~3\x01x", {{23, 2, false}}},
@@ -36,8 +35,8 @@ TEST(MarqueeCaption, CodesColourAndFlashTheLettersAndAreNotDrawn) {
 }
 
 TEST(MarqueeCaption, GlyphTableFollowsTheBitmapOrder) {
-  const std::pair<char, int> cases[] = {{'A', 0},  {'z', 25}, {'0', 26}, {'9', 35}, {':', 36}, {'$', 40},
-                                        {' ', 41}, {'!', 42}, {'@', 43}, {')', 49}, {'=', 50}, {'\\', 51},
+  const std::pair<char, int> cases[] = {{'A', 0},   {'z', 25}, {'0', 26}, {'9', 35}, {':', 36},  {'$', 40},
+                                        {' ', 41},  {'!', 42}, {'@', 43}, {')', 49}, {'=', 50},  {'\\', 51},
                                         {'\'', 57}, {'^', 58}, {'|', 60}, {'>', 66}, {'\0', 41}, {'~', 41}};
   for (const auto& [c, glyph] : cases) EXPECT_EQ(GlyphOf(c), glyph) << int(c);
 }

@@ -1,11 +1,12 @@
 // The MAPI sender against a recording stand-in for the four Simple MAPI calls.
+#include "platform/mapi_send_message.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 
 #include "platform/mapi_binding.h"
-#include "platform/mapi_send_message.h"
 
 namespace parvex {
 namespace {
@@ -178,8 +179,8 @@ TEST_F(MapiSend, TextSubjectRecipientsAndAttachmentPositions) {
   EXPECT_EQ(s.note, "abc\r\n  \r\n");
   EXPECT_EQ(s.subject, "");
   EXPECT_EQ(s.files, (std::vector<std::pair<Ulong, std::string>>{{6, "C:\\work\\one.txt"}, {5, "C:\\work\\two.txt"}}));
-  EXPECT_EQ(s.recipients, (std::vector<std::pair<Ulong, std::string>>{
-                              {1, "resolved to"}, {2, "resolved cc"}, {3, "resolved bcc"}}));
+  EXPECT_EQ(s.recipients,
+            (std::vector<std::pair<Ulong, std::string>>{{1, "resolved to"}, {2, "resolved cc"}, {3, "resolved bcc"}}));
   EXPECT_EQ(host.cursor, "+-+-");
   const std::string id("id\0", 3);
   EXPECT_EQ(std::vector<std::string>(mapi.addressed.begin(), mapi.addressed.begin() + 3),
@@ -242,12 +243,14 @@ TEST_F(MapiSend, ErrorTextsAndTheSilentAbort) {
     mapi.results["send"] = c.code;
     EXPECT_EQ(errorOf([&] { msg.Send(); }), c.text);
   }
-  const char* const texts[] = {"General Failure", "Login Failure", "Disk Full", "Insufficient Memory",
-                               "Access Denied", "", "Too Many Sessions", "Too Many Files", "Too Many Recipients",
+  const char* const texts[] = {"General Failure",      "Login Failure",           "Disk Full",
+                               "Insufficient Memory",  "Access Denied",           "",
+                               "Too Many Sessions",    "Too Many Files",          "Too Many Recipients",
                                "Attachment Not Found", "Attachment Open Failure", "Attachment Write Failure",
-                               "Unknown Recipient", "Bad Recipient Type", "No Messages", "Invalid Message",
-                               "Text Too Large", "Invalid Session", "Type Not Supported", "Ambiguous Recipient",
-                               "Message In Use", "Network Failure", "Invalid Edit Fields", "Invalid Recipients",
+                               "Unknown Recipient",    "Bad Recipient Type",      "No Messages",
+                               "Invalid Message",      "Text Too Large",          "Invalid Session",
+                               "Type Not Supported",   "Ambiguous Recipient",     "Message In Use",
+                               "Network Failure",      "Invalid Edit Fields",     "Invalid Recipients",
                                "Feature Not Supported"};
   for (int code = 2; code <= 26; ++code) EXPECT_EQ(MapiErrorText(code), texts[code - 2]) << code;
   try {
@@ -306,10 +309,10 @@ TEST(MapiPresence, RegistryValueAfterNt351AndProfileBefore) {
     int profile;
     bool present;
   } cases[] = {
-      {5, 1, std::string("1\0", 2), 0, true},   {5, 1, std::string("1"), 0, false},
-      {5, 1, std::string("0\0", 2), 1, false},  {5, 1, std::nullopt, 1, false},
-      {3, 51, std::nullopt, 1, true},           {3, 51, std::string("1\0", 2), 0, false},
-      {3, 95, std::string("1\0", 2), 0, true},  {4, 0, std::string("10", 2), 0, false},
+      {5, 1, std::string("1\0", 2), 0, true},  {5, 1, std::string("1"), 0, false},
+      {5, 1, std::string("0\0", 2), 1, false}, {5, 1, std::nullopt, 1, false},
+      {3, 51, std::nullopt, 1, true},          {3, 51, std::string("1\0", 2), 0, false},
+      {3, 95, std::string("1\0", 2), 0, true}, {4, 0, std::string("10", 2), 0, false},
   };
   for (const Case& c : cases) {
     FakeSystem system;

@@ -1,10 +1,10 @@
 // The handle owner: every handle it takes is closed exactly once, whatever moves
 // and resets happen on the way, and "none" is never closed.
+#include "runtime/scoped_handle.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "runtime/scoped_handle.h"
 
 namespace parvex {
 namespace {

@@ -1,11 +1,11 @@
 // The framework's byte streams, as the encoder and the SMTP client use them.
+#include "runtime/streams.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-
-#include "runtime/streams.h"
 
 namespace parvex {
 namespace {

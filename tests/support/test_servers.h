@@ -49,10 +49,10 @@ inline bool ServersMustRun() {
 }  // namespace parvex::test
 
 // Skips the current test when the servers are not available (fails under CI).
-#define REQUIRE_SERVERS()                                                       \
-  do {                                                                          \
-    if (::parvex::test::ServerDir().empty()) {                                  \
+#define REQUIRE_SERVERS()                                                               \
+  do {                                                                                  \
+    if (::parvex::test::ServerDir().empty()) {                                          \
       if (::parvex::test::ServersMustRun()) GTEST_FAIL() << "no test servers under CI"; \
-      GTEST_SKIP() << "no test servers";                                        \
-    }                                                                           \
+      GTEST_SKIP() << "no test servers";                                                \
+    }                                                                                   \
   } while (0)

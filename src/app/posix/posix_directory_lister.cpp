@@ -39,8 +39,7 @@ struct DirCloser {
 std::string PosixFolderOfMask(const std::string& mask) {
   std::string folder = mask;
   std::replace(folder.begin(), folder.end(), '\\', '/');
-  if (folder.size() >= 3 && folder.compare(folder.size() - 3, 3, "*.*") == 0)
-    folder.resize(folder.size() - 3);
+  if (folder.size() >= 3 && folder.compare(folder.size() - 3, 3, "*.*") == 0) folder.resize(folder.size() - 3);
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   if (folder.empty()) folder = ".";
   return folder;

@@ -25,9 +25,9 @@ const char kWaveFilter[] =
 }  // namespace
 
 TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
-    : TForm(application, kMainWindowClass, kMainWindowCaption,
-            WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-            application.Handle(), kDesignedClientWidth, kDesignedClientHeight),
+    : TForm(application, kMainWindowClass, kMainWindowCaption, WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+            WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, application.Handle(), kDesignedClientWidth,
+            kDesignedClientHeight),
       autoStartRequested_(autoStartRequested),
       font_("MS Sans Serif", 8),
       summaryFont_("Times New Roman", 10, true),
@@ -61,8 +61,7 @@ TfrmWatcher::~TfrmWatcher() {
 }
 
 void TfrmWatcher::createTray() {
-  trayIcon1_ = std::make_unique<TTrayIcon>(Application().Instance(), Application().Handle(),
-                                           Application());
+  trayIcon1_ = std::make_unique<TTrayIcon>(Application().Instance(), Application().Handle(), Application());
   trayIcon1_->SetIDMessage("Parvex");
   trayIcon1_->SetToolTip("Parvex (right click for options)");
   trayIcon1_->SetIcon(LoadIconA(Application().Instance(), MAKEINTRESOURCEA(1)));
@@ -307,9 +306,7 @@ void TfrmWatcher::showSummaryPanel() {
 
 std::vector<std::string> TfrmWatcher::summaryShown() const { return summaryLines_.Lines(); }
 
-void TfrmWatcher::setSummary(const std::vector<std::string>& lines) {
-  SetText(meSummary_, JoinLines(lines));
-}
+void TfrmWatcher::setSummary(const std::vector<std::string>& lines) { SetText(meSummary_, JoinLines(lines)); }
 
 void TfrmWatcher::startTimer(int milliseconds) {
   if (!SetTimer(Handle(), kTimer1, static_cast<UINT>(milliseconds), nullptr)) throw Exception(kTimerFailedMessage);
@@ -358,8 +355,7 @@ LRESULT TfrmWatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item->CtlID == static_cast<UINT>(kSummaryCaption1) ||
-          item->CtlID == static_cast<UINT>(kSummaryCaption2)) {
+      if (item->CtlID == static_cast<UINT>(kSummaryCaption1) || item->CtlID == static_cast<UINT>(kSummaryCaption2)) {
         drawRaisedCaption(*item);
         return TRUE;
       }
@@ -373,10 +369,8 @@ LRESULT TfrmWatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(summaryBrush_);
       }
       break;
-    case DM_GETDEFID:
-      return MAKELRESULT(kBtActivate, DC_HASDEFID);
-    default:
-      break;
+    case DM_GETDEFID: return MAKELRESULT(kBtActivate, DC_HASDEFID);
+    default: break;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }

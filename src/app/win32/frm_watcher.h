@@ -28,10 +28,7 @@
 
 namespace parvex {
 
-class TfrmWatcher final : public TForm,
-                          private WatcherScreen,
-                          private MailFields,
-                          private PopupMenu {
+class TfrmWatcher final : public TForm, private WatcherScreen, private MailFields, private PopupMenu {
  public:
   // Builds the window and its components, runs the tray's after-load step (which
   // ends a second copy here), then FormCreate. autoStartRequested tells whether the

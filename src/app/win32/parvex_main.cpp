@@ -5,8 +5,8 @@
 #include "app/win32/frm_watcher.h"
 #include "app/win32/watcher_controls.h"
 #include "runtime/exceptions.h"
-#include "ui/win32/application.h"
 #include "runtime/win32/registry.h"
+#include "ui/win32/application.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ void DropCurrentFolderFromDllSearch() {
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
   if (!kernel) return;
-  const auto set = reinterpret_cast<SetDllDirectoryFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+  const auto set =
+      reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
   if (set) set("");
 }
 

@@ -1,7 +1,8 @@
 // The main window's controls where the design puts them, and the two pictures it draws.
+#include "app/win32/watcher_layout.h"
+
 #include "app/win32/frm_watcher.h"
 #include "app/win32/watcher_controls.h"
-#include "app/win32/watcher_layout.h"
 #include "ui/win32/scoped_selection.h"
 
 namespace parvex {
@@ -38,8 +39,8 @@ void TfrmWatcher::createLayout() {
   summaryBrush_ = GetSysColorBrush(COLOR_BTNFACE);
   hints_ = std::make_unique<THints>(Handle());
 
-  pageControl2_ = std::make_unique<TPageControl>(Handle(), Handle(), Bounds{4, 5, 397, 337},
-                                                 kPageControl2, font_.Handle());
+  pageControl2_ =
+      std::make_unique<TPageControl>(Handle(), Handle(), Bounds{4, 5, 397, 337}, kPageControl2, font_.Handle());
   createFoldersPage(pageControl2_->AddPage("Folders", kPageFolders));
   createNotificationPage(pageControl2_->AddPage("Notification", kPageNotification));
   createBottomRow();
@@ -49,8 +50,7 @@ void TfrmWatcher::createLayout() {
 void TfrmWatcher::createFoldersPage(HWND page) {
   HFONT f = font_.Handle();
   CreateLabel(page, "Folders to monitor:", {8, 3, 150, 13}, f);
-  scrollBox1_ = CreateScrollBox(page, Handle(), {8, 19, 373, 197}, kScrollBox1,
-                                3 + kFolderSlotCount * 24);
+  scrollBox1_ = CreateScrollBox(page, Handle(), {8, 19, 373, 197}, kScrollBox1, 3 + kFolderSlotCount * 24);
   for (int i = 0; i < kFolderSlotCount; ++i) {
     const int top = 3 + i * 24;
     CreateLabel(scrollBox1_, IntToStr(i + 1) + ".", {0, top + 4, 17, 13}, f, kSlotLabelFirst + i);
@@ -60,8 +60,7 @@ void TfrmWatcher::createFoldersPage(HWND page) {
   }
   CreateLabel(page, "Scan folders every n seconds:", {32, 237, 180, 13}, f);
   nSecs_ = std::make_unique<TSpinEdit>(page, Bounds{64, 263, 54, 21}, 119, kNSecs, kSpinner1, f, 5, 600);
-  hints_->Add(nSecs_->Edit(),
-              "Number of seconds to wait in between scanning the directories (5 .. 600)");
+  hints_->Add(nSecs_->Edit(), "Number of seconds to wait in between scanning the directories (5 .. 600)");
   CreateLabel(page, "Notify on:", {216, 224, 100, 13}, f);
   cbNew_ = CreateCheckBox(page, "New files", {216, 244, 120, 17}, kCbNew, f);
   cbChange_ = CreateCheckBox(page, "Changed files", {216, 264, 120, 17}, kCbChange, f);
@@ -73,8 +72,7 @@ void TfrmWatcher::createFoldersPage(HWND page) {
 
 void TfrmWatcher::createNotificationPage(HWND page) {
   HFONT f = font_.Handle();
-  rbSoundAlarm_ = CreateRadioButton(page, "Sound alarm on file change", {8, 16, 250, 17},
-                                    kRbSoundAlarm, f, true);
+  rbSoundAlarm_ = CreateRadioButton(page, "Sound alarm on file change", {8, 16, 250, 17}, kRbSoundAlarm, f, true);
   pnlAlarm_ = CreatePanel(page, Handle(), {24, 40, 362, 52}, kPnlAlarm, false);
   CreateLabel(pnlAlarm_, "Play this sound file (*.WAV) when change is detected:", {8, 4, 340, 13}, f);
   edWave_ = CreateEdit(pnlAlarm_, {8, 24, 283, 21}, kEdWave, f);
@@ -82,12 +80,10 @@ void TfrmWatcher::createNotificationPage(HWND page) {
   hints_->Add(speedButton6_, "Click to select a WAV (sound) file");
   button2_ = CreateButton(pnlAlarm_, "Test", {320, 24, 36, 21}, kButton2, f);
   hints_->Add(button2_, "Play the sound file as a test");
-  rbSendEmail_ = CreateRadioButton(page, "Send e-mail on file change", {8, 104, 250, 17},
-                                   kRbSendEmail, f, false);
+  rbSendEmail_ = CreateRadioButton(page, "Send e-mail on file change", {8, 104, 250, 17}, kRbSendEmail, f, false);
   SetChecked(rbSoundAlarm_, true);
 
-  pageControl1_ = std::make_unique<TPageControl>(page, Handle(), Bounds{21, 131, 364, 171},
-                                                 kPageControl1, f);
+  pageControl1_ = std::make_unique<TPageControl>(page, Handle(), Bounds{21, 131, 364, 171}, kPageControl1, f);
   HWND smtp = pageControl1_->AddPage("SMTP", kPageSmtp);
   HWND recipients = pageControl1_->AddPage("Recipients", kPageRecipients);
   HWND subject = pageControl1_->AddPage("Subject line", kPageSubject);
@@ -113,8 +109,8 @@ void TfrmWatcher::createNotificationPage(HWND page) {
 
 void TfrmWatcher::createBottomRow() {
   HFONT f = font_.Handle();
-  cbAutoStart_ = CreateCheckBox(Handle(), "Automatically bypass this screen on start-up?",
-                                {32, 350, 300, 17}, kCbAutoStart, f);
+  cbAutoStart_ =
+      CreateCheckBox(Handle(), "Automatically bypass this screen on start-up?", {32, 350, 300, 17}, kCbAutoStart, f);
   btHelp_ = CreateButton(Handle(), "&Help", {38, 376, 75, 25}, kBtHelp, f);
   btAbout_ = CreateButton(Handle(), "A&bout", {123, 376, 75, 25}, kBtAbout, f);
   btActivate_ = CreateButton(Handle(), "Activate", {207, 376, 75, 25}, kBtActivate, f, true);
@@ -127,15 +123,14 @@ void TfrmWatcher::createSummaryPanel() {
   panel1_ = CreatePanel(Handle(), Handle(), kPanel1Bounds, kPanel1, true);
   SetVisible(panel1_, false);
   const int w = kPanel1Bounds.width;
-  CreateLabel(panel1_, "The following files have been", {0, 8, w - 4, 24}, captionFont_.Handle(),
-              kSummaryCaption1, SS_OWNERDRAW);
-  CreateLabel(panel1_, "changed, added or deleted.", {0, 32, w - 4, 24}, captionFont_.Handle(),
-              kSummaryCaption2, SS_OWNERDRAW);
+  CreateLabel(panel1_, "The following files have been", {0, 8, w - 4, 24}, captionFont_.Handle(), kSummaryCaption1,
+              SS_OWNERDRAW);
+  CreateLabel(panel1_, "changed, added or deleted.", {0, 32, w - 4, 24}, captionFont_.Handle(), kSummaryCaption2,
+              SS_OWNERDRAW);
   meSummary_ = CreateMemo(panel1_, {8, 62, w - 20, 258}, kMeSummary, summaryFont_.Handle(), true);
   SendMessageA(meSummary_, EM_LIMITTEXT, 0, 0);  // no cap on the summary's length
   btPrint_ = CreateButton(panel1_, "&Print", {70, 334, 110, 25}, kBtPrint, font_.Handle());
-  btAppend_ = CreateButton(panel1_, "&Append to text file", {210, 334, 120, 25}, kBtAppend,
-                           font_.Handle());
+  btAppend_ = CreateButton(panel1_, "&Append to text file", {210, 334, 120, 25}, kBtAppend, font_.Handle());
 }
 
 void TfrmWatcher::drawRaisedCaption(const DRAWITEMSTRUCT& item) {

@@ -12,8 +12,7 @@ namespace parvex {
 
 class Win32MailPlatform final : public MailPlatform {
  public:
-  explicit Win32MailPlatform(TApplication& application)
-      : application_(application), mapiHost_(application.Handle()) {}
+  explicit Win32MailPlatform(TApplication& application) : application_(application), mapiHost_(application.Handle()) {}
 
   SocketHost& socketHost() override { return socketHost_; }
   MessagePump& socketPump() override { return application_; }

@@ -37,8 +37,8 @@ class Win32HiddenWindow : public HiddenWindow {
  public:
   Win32HiddenWindow(HINSTANCE instance, WindowTarget target) : target_(std::move(target)) {
     RegisterHiddenClass(instance);
-    handle_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                &target_);
+    handle_ =
+        ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &target_);
   }
   ~Win32HiddenWindow() override { UnbindAndDestroy(handle_); }
   winsock::WindowHandle Handle() const override { return reinterpret_cast<winsock::WindowHandle>(handle_); }

@@ -80,9 +80,7 @@ void TDigMarquee::Paint(HDC dc) {
 
 LRESULT TDigMarquee::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SIZE:
-      state_.SetControlWidth(static_cast<short>(LOWORD(lParam)));
-      return 0;
+    case WM_SIZE: state_.SetControlWidth(static_cast<short>(LOWORD(lParam))); return 0;
     case WM_TIMER:
       if (wParam == kTimerId) {
         application_.Guarded([&] { state_.Tick(); });
@@ -90,8 +88,7 @@ LRESULT TDigMarquee::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return TPaintedControl::HandleMessage(message, wParam, lParam);
 }

@@ -37,8 +37,7 @@ void frame3D(HDC dc, RECT& r, int topLeftColour, int bottomRightColour, int widt
 // bevel; its labels ask the form for their colours.
 LRESULT CALLBACK BevelPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CTLCOLORSTATIC:
-      return SendMessageA(GetParent(window), message, wParam, lParam);
+    case WM_CTLCOLORSTATIC: return SendMessageA(GetParent(window), message, wParam, lParam);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
@@ -49,8 +48,7 @@ LRESULT CALLBACK BevelPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM
       EndPaint(window, &ps);
       return 0;
     }
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
@@ -65,8 +63,8 @@ SIZE textSize(HFONT font, const char* text) {
 }  // namespace
 
 TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
-    : TForm(application, kAboutWindowClass, kAboutCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-            WS_EX_DLGMODALFRAME, owner, kAboutClientWidth, kAboutClientHeight),
+    : TForm(application, kAboutWindowClass, kAboutCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
+            owner, kAboutClientWidth, kAboutClientHeight),
       labelFont_("MS Sans Serif", PixelHeight{11}, true),
       buttonFont_("MS Sans Serif", 8),
       hints_(Handle()) {
@@ -74,9 +72,8 @@ TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
   gradientBack1_ = std::make_unique<TGradientBack>(Handle(), kGradientBack1);
   gradientBack1_->SetBounds({0, 0, kAboutClientWidth, gradientHeight});
   gradientBack1_->SetIsAllBlue(true);
-  digMarquee1_ = std::make_unique<TDigMarquee>(application, Handle(),
-                                               Bounds{0, gradientHeight, kAboutClientWidth, kMarqueeHeight},
-                                               kDigMarquee1);
+  digMarquee1_ = std::make_unique<TDigMarquee>(
+      application, Handle(), Bounds{0, gradientHeight, kAboutClientWidth, kMarqueeHeight}, kDigMarquee1);
   digMarquee1_->SetCaption(std::string("~4 come check out our home page and other shareware and freeware software "
                                        "by brenmark corporation at ") +
                            kWebAddress);
@@ -84,10 +81,9 @@ TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
   digMarquee1_->SetInterval(175);
 
   RegisterWindowClassOnce(GetModuleHandleA(nullptr), kBevelPanelClass, BevelPanelProc,
-                          {0, nullptr, LoadCursorA(nullptr, IDC_ARROW),
-                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBevelPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 18,
-                           10, 385, 254, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutPanel)),
+                          {0, nullptr, LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBevelPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 18, 10,
+                           385, 254, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutPanel)),
                            GetModuleHandleA(nullptr), nullptr);
   const int line = textSize(labelFont_.Handle(), "Ag").cy;
   addLabel("Parvex 2000 - monitor your directories", 16, 13, 353, line, SS_CENTER);
@@ -122,10 +118,8 @@ HWND TfrmAbout::addLabel(const char* text, int left, int top, int width, int hei
 }
 
 void TfrmAbout::btWebClick() {
-  const auto result =
-      reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), "open", kHomePage, nullptr, nullptr, SW_SHOW));
-  if (result <= 32)
-    Application().ShowMessageBox(kWebBrowserError, Application().Title(), MB_OK | MB_ICONERROR);
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), "open", kHomePage, nullptr, nullptr, SW_SHOW));
+  if (result <= 32) Application().ShowMessageBox(kWebBrowserError, Application().Title(), MB_OK | MB_ICONERROR);
 }
 
 LRESULT TfrmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -138,8 +132,7 @@ LRESULT TfrmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    default:
-      break;
+    default: break;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }

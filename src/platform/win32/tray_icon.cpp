@@ -28,7 +28,8 @@ void registerWindowClass(HINSTANCE instance, WNDPROC proc) {
 TTrayIcon::TTrayIcon(HINSTANCE instance, HWND applicationWindow, MessagePump& pump, ShellNotify shellNotify)
     : applicationWindow_(applicationWindow), pump_(pump), shellNotify_(std::move(shellNotify)) {
   static_assert(kIconDataSize <= sizeof(NOTIFYICONDATAA));
-  if (!shellNotify_) shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); };
+  if (!shellNotify_)
+    shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); };
   registerWindowClass(instance, WindowThunk<TTrayIcon>);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   // A hidden top-level window rather than a message-only one, so that others can
@@ -130,11 +131,8 @@ LRESULT TTrayIcon::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPA
       case WM_LBUTTONDBLCLK:
         if (OnDblClick) OnDblClick();
         break;
-      case WM_RBUTTONUP:
-        handleRightClick();
-        break;
-      default:
-        break;
+      case WM_RBUTTONUP: handleRightClick(); break;
+      default: break;
     }
     return 0;
   }

@@ -8,8 +8,7 @@ HFONT fontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageA(control
 
 }  // namespace
 
-WindowTextMeasure::WindowTextMeasure(HWND control)
-    : dc_(GetWindowDc(control)), font_(dc_.Get(), fontOf(control)) {}
+WindowTextMeasure::WindowTextMeasure(HWND control) : dc_(GetWindowDc(control)), font_(dc_.Get(), fontOf(control)) {}
 
 int WindowTextMeasure::textWidth(const std::string& text) const {
   SIZE size{};

@@ -21,10 +21,8 @@ class TRegIniFile final : public IniStore {
   // created.
   TRegIniFile(HKEY root, const std::string& path);
 
-  std::optional<std::string> readValue(const std::string& section,
-                                       const std::string& name) const override;
-  void writeValue(const std::string& section, const std::string& name,
-                  const std::string& text) override;
+  std::optional<std::string> readValue(const std::string& section, const std::string& name) const override;
+  void writeValue(const std::string& section, const std::string& name, const std::string& text) override;
 
  private:
   TRegKey key_;

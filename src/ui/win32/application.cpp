@@ -9,20 +9,17 @@
 
 namespace parvex {
 
-TApplication::TApplication(HINSTANCE instance, std::string title)
-    : instance_(instance), title_(std::move(title)) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                                                      ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+TApplication::TApplication(HINSTANCE instance, std::string title) : instance_(instance), title_(std::move(title)) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
   RegisterWindowClassOnce(instance_, kWindowClass, WindowThunk<TApplication>,
-                          {0, LoadIconA(instance_, MAKEINTRESOURCEA(1)),
-                           LoadCursorA(nullptr, IDC_ARROW), nullptr});
+                          {0, LoadIconA(instance_, MAKEINTRESOURCEA(1)), LoadCursorA(nullptr, IDC_ARROW), nullptr});
   // Zero-sized but with a caption: it only exists to carry the task-bar button.
-  window_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
-                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
-                            0, nullptr, nullptr, instance_, this);
+  window_ = CreateWindowExA(
+      0, kWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance_, this);
 }
 
 TApplication::~TApplication() { UnbindAndDestroy(window_); }
@@ -63,9 +60,7 @@ void TApplication::Run(HWND mainWindow) {
   pumpUntil([] { return false; }, false);
 }
 
-void TApplication::Terminate() {
-  PostQuitMessage(0);
-}
+void TApplication::Terminate() { PostQuitMessage(0); }
 
 HWND TApplication::ownerForBoxes() const {
   HWND active = GetActiveWindow();

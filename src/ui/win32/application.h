@@ -55,7 +55,6 @@ class TApplication final : public Win32MessagePump {
   void ShowMessage(const std::string& text);
   int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
 
-
  private:
   friend LRESULT CALLBACK WindowThunk<TApplication>(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

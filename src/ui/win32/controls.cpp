@@ -11,9 +11,7 @@ namespace {
 constexpr const char* kPanelClass = "TPanel";
 constexpr const char* kScrollBoxClass = "TScrollBox";
 
-HWND commandTargetOf(HWND container) {
-  return reinterpret_cast<HWND>(GetWindowLongPtrA(container, GWLP_USERDATA));
-}
+HWND commandTargetOf(HWND container) { return reinterpret_cast<HWND>(GetWindowLongPtrA(container, GWLP_USERDATA)); }
 
 // Messages a container passes on to the form rather than keeping.
 bool forwardToTarget(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -25,10 +23,8 @@ bool forwardToTarget(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_VSCROLL:
-    case WM_HSCROLL:
-      break;
-    default:
-      return false;
+    case WM_HSCROLL: break;
+    default: return false;
   }
   HWND target = commandTargetOf(window);
   if (!target) return false;
@@ -74,8 +70,8 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (forwardToTarget(window, message, wParam, lParam, result)) return result;
   if (message == WM_VSCROLL) {
     SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
     GetScrollInfo(window, SB_VERT, &si);
     int pos = si.nPos;
     switch (LOWORD(wParam)) {
@@ -94,8 +90,8 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   if (message == WM_MOUSEWHEEL) {
     SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_POS;
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_POS;
     GetScrollInfo(window, SB_VERT, &si);
     scrollTo(window, si.nPos - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 48);
     return 0;
@@ -105,16 +101,14 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void registerContainer(const char* name, WNDPROC proc) {
   RegisterWindowClassOnce(GetModuleHandleA(nullptr), name, proc,
-                          {0, nullptr, LoadCursorA(nullptr, IDC_ARROW),
-                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+                          {0, nullptr, LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 }
 
-HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bounds b, int id,
-                     DWORD style, DWORD exStyle) {
+HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bounds b, int id, DWORD style,
+                     DWORD exStyle) {
   registerContainer(cls, proc);
-  HWND w = CreateWindowExA(exStyle | WS_EX_CONTROLPARENT, cls, "", WS_CHILD | WS_CLIPSIBLINGS | style,
-                           b.left, b.top, b.width, b.height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  HWND w = CreateWindowExA(exStyle | WS_EX_CONTROLPARENT, cls, "", WS_CHILD | WS_CLIPSIBLINGS | style, b.left, b.top,
+                           b.width, b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
   SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
   return w;
@@ -135,16 +129,14 @@ TFont::TFont(const char* face, int points, bool bold) : TFont(face, PixelHeight{
 
 TFont::TFont(const char* face, PixelHeight height, bool bold) {
   // A negative height asks for the character height, without the leading.
-  font_.reset(CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, face));
+  font_.reset(CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style,
-                   Bounds b, int id, HFONT font, DWORD exStyle) {
+HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style, Bounds b, int id,
+                   HFONT font, DWORD exStyle) {
   HWND w = CreateWindowExA(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, b.left,
-                           b.top, b.width, b.height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           b.top, b.width, b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
   if (w && font) SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return w;
@@ -155,8 +147,7 @@ HWND CreateLabel(HWND parent, const std::string& text, Bounds b, HFONT font, int
 }
 
 HWND CreateEdit(HWND parent, Bounds b, int id, HFONT font, DWORD extra) {
-  return CreateControl(parent, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | extra, b, id, font,
-                       WS_EX_CLIENTEDGE);
+  return CreateControl(parent, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | extra, b, id, font, WS_EX_CLIENTEDGE);
 }
 
 HWND CreateMemo(HWND parent, Bounds b, int id, HFONT font, bool readOnly) {
@@ -165,21 +156,18 @@ HWND CreateMemo(HWND parent, Bounds b, int id, HFONT font, bool readOnly) {
   return CreateControl(parent, "EDIT", "", style, b, id, font, WS_EX_CLIENTEDGE);
 }
 
-HWND CreateButton(HWND parent, const std::string& caption, Bounds b, int id, HFONT font,
-                  bool isDefault) {
-  return CreateControl(parent, "BUTTON", caption,
-                       WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), b, id, font);
+HWND CreateButton(HWND parent, const std::string& caption, Bounds b, int id, HFONT font, bool isDefault) {
+  return CreateControl(parent, "BUTTON", caption, WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), b, id,
+                       font);
 }
 
 HWND CreateCheckBox(HWND parent, const std::string& caption, Bounds b, int id, HFONT font) {
   return CreateControl(parent, "BUTTON", caption, WS_TABSTOP | BS_AUTOCHECKBOX, b, id, font);
 }
 
-HWND CreateRadioButton(HWND parent, const std::string& caption, Bounds b, int id, HFONT font,
-                       bool firstOfGroup) {
-  return CreateControl(parent, "BUTTON", caption,
-                       BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0), b, id,
-                       font);
+HWND CreateRadioButton(HWND parent, const std::string& caption, Bounds b, int id, HFONT font, bool firstOfGroup) {
+  return CreateControl(parent, "BUTTON", caption, BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0), b,
+                       id, font);
 }
 
 HWND CreatePictureButton(HWND parent, HBITMAP picture, Bounds b, int id) {
@@ -218,8 +206,8 @@ HWND CreatePanel(HWND parent, HWND commandTarget, Bounds b, int id, bool framed)
 }
 
 HWND CreateScrollBox(HWND parent, HWND commandTarget, Bounds b, int id, int contentHeight) {
-  HWND w = createContainer(kScrollBoxClass, ScrollBoxProc, parent, commandTarget, b, id,
-                           WS_VISIBLE | WS_VSCROLL, WS_EX_CLIENTEDGE);
+  HWND w = createContainer(kScrollBoxClass, ScrollBoxProc, parent, commandTarget, b, id, WS_VISIBLE | WS_VSCROLL,
+                           WS_EX_CLIENTEDGE);
   RECT client;
   GetClientRect(w, &client);
   SCROLLINFO si{};
@@ -250,8 +238,7 @@ void ScrollIntoView(HWND scrollBox, HWND child) {
 
 TPageControl::TPageControl(HWND parent, HWND commandTarget, Bounds b, int id, HFONT font)
     : commandTarget_(commandTarget), id_(id) {
-  tabs_ = CreateControl(parent, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                        b, id, font);
+  tabs_ = CreateControl(parent, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, b, id, font);
 }
 
 HWND TPageControl::AddPage(const std::string& caption, int pageId) {
@@ -263,16 +250,13 @@ HWND TPageControl::AddPage(const std::string& caption, int pageId) {
   RECT r;
   GetClientRect(tabs_, &r);
   SendMessageA(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-  HWND page = CreatePanel(tabs_, commandTarget_, {r.left, r.top, r.right - r.left, r.bottom - r.top},
-                          pageId, false);
+  HWND page = CreatePanel(tabs_, commandTarget_, {r.left, r.top, r.right - r.left, r.bottom - r.top}, pageId, false);
   SetVisible(page, index == 0);
   pages_.push_back(page);
   return page;
 }
 
-int TPageControl::ActivePage() const {
-  return static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
-}
+int TPageControl::ActivePage() const { return static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0)); }
 
 void TPageControl::SetActivePage(int index) {
   SendMessageA(tabs_, TCM_SETCURSEL, index, 0);
@@ -284,13 +268,12 @@ void TPageControl::SelectionChanged() {
   for (int i = 0; i < static_cast<int>(pages_.size()); ++i) SetVisible(pages_[i], i == active);
 }
 
-TSpinEdit::TSpinEdit(HWND parent, Bounds b, int spinnerLeft, int editId, int spinnerId, HFONT font,
-                     int minValue, int maxValue)
+TSpinEdit::TSpinEdit(HWND parent, Bounds b, int spinnerLeft, int editId, int spinnerId, HFONT font, int minValue,
+                     int maxValue)
     : min_(minValue), max_(maxValue) {
   edit_ = CreateEdit(parent, b, editId, font, ES_NUMBER);
   SendMessageA(edit_, EM_LIMITTEXT, 10, 0);
-  spinner_ = CreateControl(parent, UPDOWN_CLASSA, "",
-                           UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ARROWKEYS,
+  spinner_ = CreateControl(parent, UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_NOTHOUSANDS | UDS_ARROWKEYS,
                            {spinnerLeft, b.top, 16, b.height}, spinnerId, nullptr);
   SendMessageA(spinner_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
   SendMessageA(spinner_, UDM_SETRANGE32, minValue, maxValue);
@@ -312,9 +295,9 @@ void TSpinEdit::SetValue(int value) {
 }
 
 THints::THints(HWND owner) {
-  tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                          GetModuleHandleA(nullptr), nullptr);
+  tips_ =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 THints::~THints() {

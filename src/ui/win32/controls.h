@@ -32,18 +32,15 @@ struct Bounds {
   int left, top, width, height;
 };
 
-HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style,
-                   Bounds bounds, int id, HFONT font, DWORD exStyle = 0);
-HWND CreateLabel(HWND parent, const std::string& text, Bounds bounds, HFONT font, int id = -1,
-                 DWORD extraStyle = 0);
+HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style, Bounds bounds, int id,
+                   HFONT font, DWORD exStyle = 0);
+HWND CreateLabel(HWND parent, const std::string& text, Bounds bounds, HFONT font, int id = -1, DWORD extraStyle = 0);
 HWND CreateEdit(HWND parent, Bounds bounds, int id, HFONT font, DWORD extraStyle = 0);
 HWND CreateMemo(HWND parent, Bounds bounds, int id, HFONT font, bool readOnly);
-HWND CreateButton(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font,
-                  bool isDefault = false);
+HWND CreateButton(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font, bool isDefault = false);
 HWND CreateCheckBox(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font);
 // firstOfGroup starts a new group of mutually exclusive choices.
-HWND CreateRadioButton(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font,
-                       bool firstOfGroup);
+HWND CreateRadioButton(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font, bool firstOfGroup);
 // A push button that shows a picture instead of a caption.
 HWND CreatePictureButton(HWND parent, HBITMAP picture, Bounds bounds, int id);
 
@@ -91,8 +88,8 @@ class TPageControl {
 // value held in [min, max] that is written back into the field when read.
 class TSpinEdit {
  public:
-  TSpinEdit(HWND parent, Bounds editBounds, int spinnerLeft, int editId, int spinnerId, HFONT font,
-            int minValue, int maxValue);
+  TSpinEdit(HWND parent, Bounds editBounds, int spinnerLeft, int editId, int spinnerId, HFONT font, int minValue,
+            int maxValue);
   HWND Edit() const { return edit_; }
   HWND Spinner() const { return spinner_; }
   std::string Text() const { return GetText(edit_); }

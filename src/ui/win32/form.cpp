@@ -1,4 +1,5 @@
 #include "ui/win32/form.h"
+
 #include "ui/win32/window_class.h"
 #include "ui/win32/window_thunk.h"
 
@@ -6,20 +7,18 @@ namespace parvex {
 
 void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc) {
   RegisterWindowClassOnce(instance, className, proc,
-                          {CS_DBLCLKS, LoadIconA(instance, MAKEINTRESOURCEA(1)),
-                           LoadCursorA(nullptr, IDC_ARROW),
+                          {CS_DBLCLKS, LoadIconA(instance, MAKEINTRESOURCEA(1)), LoadCursorA(nullptr, IDC_ARROW),
                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 }
 
-TForm::TForm(TApplication& application, const char* className, const std::string& caption,
-             DWORD style, DWORD exStyle, HWND owner, int clientWidth, int clientHeight)
+TForm::TForm(TApplication& application, const char* className, const std::string& caption, DWORD style, DWORD exStyle,
+             HWND owner, int clientWidth, int clientHeight)
     : application_(application) {
   RegisterFormClass(application.Instance(), className, WindowThunk<TForm>);
   RECT r{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  window_ = CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, owner, nullptr,
-                            application.Instance(), this);
+  window_ = CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+                            r.bottom - r.top, owner, nullptr, application.Instance(), this);
 }
 
 TForm::~TForm() { UnbindAndDestroy(window_); }
@@ -45,8 +44,7 @@ void TForm::Hide() { ShowWindow(window_, SW_HIDE); }
 bool TForm::Visible() const { return IsWindowVisible(window_) != FALSE; }
 
 void TForm::SetStayOnTop(bool onTop) {
-  SetWindowPos(window_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(window_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TForm::Restore() {
@@ -57,8 +55,8 @@ void TForm::CenterOnScreen() {
   RECT r;
   GetWindowRect(window_, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetOuterWidth(int width) {
@@ -121,8 +119,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcA(window_, message, wParam, lParam);
 }

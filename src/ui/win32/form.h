@@ -16,8 +16,8 @@ namespace parvex {
 
 class TForm {
  public:
-  TForm(TApplication& application, const char* className, const std::string& caption,
-        DWORD style, DWORD exStyle, HWND owner, int clientWidth, int clientHeight);
+  TForm(TApplication& application, const char* className, const std::string& caption, DWORD style, DWORD exStyle,
+        HWND owner, int clientWidth, int clientHeight);
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;

@@ -8,8 +8,8 @@ TPaintedControl::TPaintedControl(const char* className, HWND parent, Bounds b, i
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClassOnce(instance, className, WindowThunk<TPaintedControl>,
                           {0, nullptr, LoadCursorA(nullptr, IDC_ARROW), nullptr});
-  window_ = CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, b.left, b.top, b.width,
-                            b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
+  window_ = CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, b.left, b.top, b.width, b.height,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
 }
 
 TPaintedControl::~TPaintedControl() { UnbindAndDestroy(window_); }
@@ -29,8 +29,7 @@ LRESULT TPaintedControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT TPaintedControl::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);

@@ -29,16 +29,12 @@ std::optional<TPrinterDC> TPrintDialog::Execute(HWND owner) {
   if (chosen && dc) return TPrinterDC(dc.release(), name);
   if (!chosen && error == 0) return std::nullopt;  // cancelled
   switch (error) {
-    case PDERR_NODEFAULTPRN:
-      throw Exception("Could not print: no printer is installed.");
-    case PDERR_PRINTERNOTFOUND:
-      throw Exception("Could not print: the printer was not found.");
+    case PDERR_NODEFAULTPRN: throw Exception("Could not print: no printer is installed.");
+    case PDERR_PRINTERNOTFOUND: throw Exception("Could not print: the printer was not found.");
     case 0:
-    case PDERR_CREATEICFAILURE:
-      throw Exception("Could not print: the printer's device context could not be created.");
+    case PDERR_CREATEICFAILURE: throw Exception("Could not print: the printer's device context could not be created.");
     default:
-      throw Exception("Could not print: the print dialog failed (common dialog error " + std::to_string(error) +
-                      ").");
+      throw Exception("Could not print: the print dialog failed (common dialog error " + std::to_string(error) + ").");
   }
 }
 
@@ -66,9 +62,9 @@ void TPrinterCanvas::selectFont(const PrintFont& font) {
   auto found = fonts_.find(key);
   if (found == fonts_.end()) {
     const int height = -MulDiv(font.points, GetDeviceCaps(dc_, LOGPIXELSY), 72);
-    FontHandle made(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, font.name.c_str()));
+    FontHandle made(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                font.name.c_str()));
     if (!made) fail(GetLastError());
     found = fonts_.emplace(key, std::move(made)).first;
   }
@@ -108,8 +104,7 @@ void TPrinterCanvas::Print(const std::string& documentName, const std::vector<Pr
       if (StartPage(dc_) <= 0) fail(GetLastError());
       for (const PlacedText& text : page.texts) {
         selectFont(text.font);
-        if (!TextOutA(dc_, text.x, text.y, text.text.data(), static_cast<int>(text.text.size())))
-          fail(GetLastError());
+        if (!TextOutA(dc_, text.x, text.y, text.text.data(), static_cast<int>(text.text.size()))) fail(GetLastError());
       }
       if (EndPage(dc_) <= 0) fail(GetLastError());
     }

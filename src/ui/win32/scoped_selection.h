@@ -8,8 +8,7 @@ namespace parvex {
 
 class ScopedSelection {
  public:
-  ScopedSelection(HDC dc, HGDIOBJ object)
-      : dc_(dc), previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
   ~ScopedSelection() {
     if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
   }

@@ -7,8 +7,7 @@ bool Win32MessagePump::DispatchOne(const MSG& msg) {
     terminated_ = true;
     return false;
   }
-  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg)))
-    return true;
+  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg))) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;

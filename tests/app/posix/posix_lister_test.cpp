@@ -1,9 +1,8 @@
-#include "app/posix/posix_directory_lister.h"
-
-#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -15,6 +14,7 @@
 #include "app/change_detection.h"
 #include "app/file_stamp.h"
 #include "app/posix/ascii_collation.h"
+#include "app/posix/posix_directory_lister.h"
 #include "app/snapshot.h"
 #include "support/snapshot_fakes.h"
 #include "support/temp_folder.h"
@@ -34,9 +34,8 @@ void SetModified(const std::string& path, time_t utcSeconds) {
 
 std::map<std::string, std::int32_t> ListAll(const std::string& mask) {
   std::map<std::string, std::int32_t> found;
-  PosixDirectoryLister().enumerate(mask, [&](std::string_view name, std::int32_t stamp) {
-    found[std::string(name)] = stamp;
-  });
+  PosixDirectoryLister().enumerate(
+      mask, [&](std::string_view name, std::int32_t stamp) { found[std::string(name)] = stamp; });
   return found;
 }
 
@@ -79,8 +78,7 @@ TEST(PosixLister, ListsEveryKindOfEntryOneLevelDeep) {
   const auto found = ListAll(folder.path() + "\\*.*");
   std::set<std::string> names;
   for (const auto& [name, stamp] : found) names.insert(name);
-  EXPECT_EQ(names, (std::set<std::string>{".", "..", ".hidden", "dangling", "plain.txt",
-                                          "readonly.txt", "sub"}));
+  EXPECT_EQ(names, (std::set<std::string>{".", "..", ".hidden", "dangling", "plain.txt", "readonly.txt", "sub"}));
 }
 
 TEST(PosixLister, MissingOrUnlistableFoldersYieldNothing) {
@@ -141,7 +139,7 @@ TEST(PosixLister, TouchedEntryIsReportedChangedAndUntouchedIsNot) {
   slots[0] = folder.path();
   SnapshotList start(collation), scan(collation);
   TakeSnapshot(slots, start, lister);
-  SetModified(touched, 1768478401);  // inside the same two-second step: no change
+  SetModified(touched, 1768478401);                // inside the same two-second step: no change
   std::ofstream(same, std::ios::app) << "bigger";  // size only: no change either
   SetModified(same, 1768478400);
   TakeSnapshot(slots, scan, lister);

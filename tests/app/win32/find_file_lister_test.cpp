@@ -1,7 +1,8 @@
 #include "app/win32/find_file_lister.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -24,8 +25,8 @@ using testing::TempFolder;
 void SetLastWrite(const std::string& path, const SYSTEMTIME& utc) {
   FILETIME ft;
   ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
   CloseHandle(h);
@@ -52,8 +53,8 @@ TEST_F(Win32Snapshot, ListsEntriesOfEveryAttributeAndSubfoldersAsOneEntry) {
   const struct {
     const char* name;
     DWORD attributes;
-  } files[] = {{"plain.txt", FILE_ATTRIBUTE_NORMAL},   {"readonly.txt", FILE_ATTRIBUTE_READONLY},
-               {"hidden.txt", FILE_ATTRIBUTE_HIDDEN},  {"system.txt", FILE_ATTRIBUTE_SYSTEM},
+  } files[] = {{"plain.txt", FILE_ATTRIBUTE_NORMAL},    {"readonly.txt", FILE_ATTRIBUTE_READONLY},
+               {"hidden.txt", FILE_ATTRIBUTE_HIDDEN},   {"system.txt", FILE_ATTRIBUTE_SYSTEM},
                {"archive.txt", FILE_ATTRIBUTE_ARCHIVE}, {"noext", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
   for (const auto& f : files) SetFileAttributesA(folder.file(f.name).c_str(), f.attributes);
   CreateDirectoryA((folder.path() + "\\sub").c_str(), nullptr);
@@ -88,9 +89,8 @@ TEST_F(Win32Snapshot, BlankMissingFileAndOverlongSlotsAddNothing) {
   TempFolder folder;
   const std::string file = folder.file("a-file.txt");
   SnapshotList list(collation);
-  for (const std::string& slot : {std::string(), std::string("   "), folder.path() + "\\missing",
-                                  file, std::string("C:\\") + std::string(400, 'x'),
-                                  std::string(70000, 'y')})
+  for (const std::string& slot : {std::string(), std::string("   "), folder.path() + "\\missing", file,
+                                  std::string("C:\\") + std::string(400, 'x'), std::string(70000, 'y')})
     LoadFiles(slot, list, lister);
   EXPECT_TRUE(list.empty());
 }

@@ -1,7 +1,8 @@
 #include "app/win32/locale_collation.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -14,12 +15,11 @@ namespace {
 // CompareStringA under the same locale and flag, or lookups would miss entries.
 TEST(UserLocaleCollation, SortKeysAgreeWithCompareString) {
   const std::vector<std::string> texts = {
-      "",         "a",          "A",          "b",          "B",         "ab",       "aB",
-      "a-b",      "ab-",        "co-op",      "coop",       "co_op",     "a b",      "a.b",
-      "a\\b",     "a\\B\\c",    "C:\\Data",   "c:\\data\\", "caf\xe9",   "CAF\xc9",  "cafe",
-      "\xe4pfel", "Apfel",      "\xc4PFEL",   "z",          "Z~",        "1",        "10",
-      "2",        "file (2)",   "file(2)",    "x'y",        "xy",        "\xdf",     "ss",
-      "name.txt", "name.txt.",  "NAME.TXT",   "\xf8",       "\xff",      "~",        "_"};
+      "",          "a",        "A",        "b",        "B",     "ab",       "aB",      "a-b",      "ab-",
+      "co-op",     "coop",     "co_op",    "a b",      "a.b",   "a\\b",     "a\\B\\c", "C:\\Data", "c:\\data\\",
+      "caf\xe9",   "CAF\xc9",  "cafe",     "\xe4pfel", "Apfel", "\xc4PFEL", "z",       "Z~",       "1",
+      "10",        "2",        "file (2)", "file(2)",  "x'y",   "xy",       "\xdf",    "ss",       "name.txt",
+      "name.txt.", "NAME.TXT", "\xf8",     "\xff",     "~",     "_"};
   UserLocaleCollation collation;
   for (const auto& a : texts)
     for (const auto& b : texts) {

@@ -1,12 +1,11 @@
-#include "runtime/win32/registry.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/settings.h"
-#include "support/message_of.h"
+#include "runtime/win32/registry.h"
 #include "runtime/win32/scratch_registry_key.h"
+#include "support/message_of.h"
 
 namespace parvex {
 namespace {

@@ -48,15 +48,15 @@ class TrayIconTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Hidden: mapping and unmapping a window under X costs seconds.
-    appWindow = CreateWindowExA(0, "STATIC", "app", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    appWindow = CreateWindowExA(0, "STATIC", "app", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
   }
   void TearDown() override { DestroyWindow(appWindow); }
 
   TTrayIcon::ShellNotify recorder() {
     return [this](DWORD message, NOTIFYICONDATAA* data) {
-      calls.push_back({message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage,
-                       data->hIcon, data->szTip});
+      calls.push_back({message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon,
+                       data->szTip});
       return TRUE;
     };
   }
@@ -148,8 +148,8 @@ TEST_F(TrayIconTest, DestroyingWhileActiveRemovesTheIcon) {
 TEST_F(TrayIconTest, RestartedTaskbarGetsTheIconAgainEvenAfterAFailedAdd) {
   bool shellUp = false;  // the first add fails: no taskbar yet
   TTrayIcon tray(GetModuleHandleA(nullptr), appWindow, pump, [&](DWORD message, NOTIFYICONDATAA* data) {
-    calls.push_back({message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage,
-                     data->hIcon, data->szTip});
+    calls.push_back(
+        {message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon, data->szTip});
     return shellUp ? TRUE : FALSE;
   });
   const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");

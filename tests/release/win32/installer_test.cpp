@@ -65,7 +65,8 @@ class RegKey {
   }
   DWORD number(const char* name) const {
     DWORD value = 0, size = sizeof value, type = 0;
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (!key_ ||
+        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
       return 0;
     return value;
@@ -287,7 +288,8 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
 
   click(next);
   HWND folder = nullptr;
-  ASSERT_TRUE(waitUntil([&] { return (folder = findControl(window, 1019)) && IsWindowVisible(folder); }, kWindowTimeout));
+  ASSERT_TRUE(
+      waitUntil([&] { return (folder = findControl(window, 1019)) && IsWindowVisible(folder); }, kWindowTimeout));
   EXPECT_EQ(lower(text(folder)), lower(installDir()));
   EXPECT_TRUE(screenshot(window, "installer-2-folder.png"));
   // The installer carries both builds but installs one; it must ask room for one.
@@ -331,7 +333,8 @@ TEST_F(Installer, UninstallerAsksBeforeRemovingTheSettings) {
       [&] {
         for (HWND box : topLevelWindows(uninstall.pid(), "#32770"))
           for (HWND label : descendants(box, "Static"))
-            if (IsWindowVisible(box) && text(label).rfind("Also remove your Parvex 2000 settings", 0) == 0) question = box;
+            if (IsWindowVisible(box) && text(label).rfind("Also remove your Parvex 2000 settings", 0) == 0)
+              question = box;
         return question != nullptr;
       },
       kWindowTimeout);
@@ -368,8 +371,9 @@ int main(int argc, char** argv) {
   g_options.setup = windowsPath(g_options.setup);
   g_options.screenshots = windowsPath(g_options.screenshots);
   if (g_options.setup.empty() || g_options.version.empty() || g_options.arch.empty() || g_options.screenshots.empty()) {
-    std::fprintf(stderr, "usage: installer_tests --setup=<setup.exe> --version=<x.y.z> --arch=<i686|x86_64> "
-                         "--screenshots=<folder>\n");
+    std::fprintf(stderr,
+                 "usage: installer_tests --setup=<setup.exe> --version=<x.y.z> --arch=<i686|x86_64> "
+                 "--screenshots=<folder>\n");
     return 2;
   }
   // The steps build on one another; they run in the order written.

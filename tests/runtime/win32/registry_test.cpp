@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "support/message_of.h"
 #include "runtime/win32/scratch_registry_key.h"
+#include "support/message_of.h"
 
 namespace parvex {
 namespace {
@@ -46,13 +46,11 @@ TEST_F(RegistryTest, OtherValueTypesCannotBeRead) {
 
 TEST_F(RegistryTest, FailuresCarryTheirMessages) {
   const HKEY bogus = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7654321));
-  EXPECT_EQ(MessageOf([&] { TRegIniFile store(bogus, "Software\\X"); }),
-            "Failed to create key Software\\X");
+  EXPECT_EQ(MessageOf([&] { TRegIniFile store(bogus, "Software\\X"); }), "Failed to create key Software\\X");
   TRegIniFile store(HKEY_CURRENT_USER, path_);
   // Value names are limited in length; an overlong one cannot be set.
   const std::string hugeName(20000, 'n');
-  EXPECT_EQ(MessageOf([&] { WriteString(store, "Opts", hugeName, "v"); }),
-            "Failed to set data for '" + hugeName + "'");
+  EXPECT_EQ(MessageOf([&] { WriteString(store, "Opts", hugeName, "v"); }), "Failed to set data for '" + hugeName + "'");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // A fixture that gives each test its own key under HKEY_CURRENT_USER in Wine's
 // real registry, with "Opts" and "Start" sections, and removes it afterwards.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -24,8 +25,8 @@ class ScratchRegistryKey : public ::testing::Test {
 
   void putRaw(const char* section, const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + section).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + section).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     RegCloseKey(key);
@@ -33,8 +34,7 @@ class ScratchRegistryKey : public ::testing::Test {
 
   DWORD typeOf(const char* section, const char* name) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + section).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + section).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
       return REG_NONE;
     DWORD type = REG_NONE;
     RegQueryValueExA(key, name, nullptr, &type, nullptr, nullptr);

@@ -1,9 +1,9 @@
+#include "support/temp_folder.h"
+
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "support/temp_folder.h"
 
 namespace parvex::testing {
 

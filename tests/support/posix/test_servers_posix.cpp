@@ -1,5 +1,7 @@
 // Natively the test binary starts both servers itself (Debian's python3, which
 // has aiosmtpd), waits for their port files, and stops them by PID at exit.
+#include "support/test_servers.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -13,7 +15,6 @@
 #include <vector>
 
 #include "net/posix/posix_socket_host.h"
-#include "support/test_servers.h"
 
 extern char** environ;
 

@@ -60,9 +60,8 @@ Image settledCapture(HWND window, DWORD timeoutMs) {
   waitUntil(
       [&] {
         Image now = captureWindow(window);
-        same = now.width > 0 && now.width == last.width && now.height == last.height && now.rgb == last.rgb
-                   ? same + 1
-                   : 0;
+        same =
+            now.width > 0 && now.width == last.width && now.height == last.height && now.rgb == last.rgb ? same + 1 : 0;
         last = std::move(now);
         return same >= 3;
       },

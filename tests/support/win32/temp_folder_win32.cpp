@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "support/temp_folder.h"
+
+#include <windows.h>
 
 namespace parvex::testing {
 

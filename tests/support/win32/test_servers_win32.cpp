@@ -1,9 +1,10 @@
 // Under Wine the servers run on the Linux side: the wrapper script starts them
 // and passes their folder (a Z: path) in PARVEX_NET_SERVER_DIR.
+#include "support/test_servers.h"
+
 #include <cstdlib>
 
 #include "net/win32/win32_socket_host.h"
-#include "support/test_servers.h"
 #include "ui/win32/win32_message_pump.h"
 
 namespace parvex::test {

@@ -39,8 +39,8 @@ TEST_F(ControlsTest, SpinEditHoldsItsValueInRangeAndShowsIt) {
     const char* shown;
   };
   // WM_SETTEXT bypasses the digits-only style, as stored settings do.
-  const Case cases[] = {{"60", 60, "60"}, {"0", 5, "5"},       {"4", 5, "5"},     {"601", 600, "600"},
-                        {"", 5, "5"},     {"abc", 5, "5"},     {"007", 7, "7"},   {"9999999999", 600, "600"}};
+  const Case cases[] = {{"60", 60, "60"}, {"0", 5, "5"},   {"4", 5, "5"},   {"601", 600, "600"},
+                        {"", 5, "5"},     {"abc", 5, "5"}, {"007", 7, "7"}, {"9999999999", 600, "600"}};
   for (const auto& c : cases) {
     spin.SetText(c.text);
     EXPECT_EQ(spin.Value(), c.value) << c.text;
@@ -96,9 +96,7 @@ TEST_F(ControlsTest, NestedContainersPassCommandsToTheForm) {
 TEST_F(ControlsTest, HandlerErrorsGoToTheDefaultHandlerAndAbortIsSilent) {
   HWND button = CreateButton(form.Handle(), "Go", {5, 5, 60, 25}, 300, font.Handle());
   int after = 0;
-  form.OnClick(300, [&] {
-    throw EAbort("silent");
-  });
+  form.OnClick(300, [&] { throw EAbort("silent"); });
   SendMessageA(button, BM_CLICK, 0, 0);  // must neither crash nor show a box
   form.OnClick(300, [&] { ++after; });
   SendMessageA(button, BM_CLICK, 0, 0);
