@@ -104,19 +104,21 @@ TEST_F(MapiRecorder, CallsCarryTheFlagsTextAndPositions) {
   m.SetAttachments({});
   m.SetMessageText({"x"});
   m.Send();
-  EXPECT_EQ(calls(), (std::vector<std::string>{
-                         "logon flags=0x49 profile= password=",
-                         "resolve session=4711 flags=0x01 name=to@example.com",
-                         "resolve session=4711 flags=0x01 name=hidden@example.com",
-                         "send session=4711 flags=0x01 window=yes subject=Changes L=9 note=abc\\r\\n  \\r\\n "
-                         "recips=1:to@example.com;3:hidden@example.com; files=6:C:\\one.txt;5:C:\\two.txt;",
-                         "free to@example.com",
-                         "free hidden@example.com",
-                         "resolve session=4711 flags=0x01 name=hidden@example.com",
-                         "send session=4711 flags=0x09 window=yes subject=Changes L=3 note=x\\r\\n "
-                         "recips=3:hidden@example.com; files=",
-                         "free hidden@example.com",
-                     }));
+  EXPECT_EQ(calls(),
+            (std::vector<std::string>{
+                "logon flags=0x49 profile= password=",
+                "resolve session=4711 flags=0x01 name=to@example.com",
+                "resolve session=4711 flags=0x01 name=hidden@example.com",
+                "send session=4711 flags=0x01 window=yes subject=Changes L=9 note=abc\\r\\n  \\r\\n "
+                "recips=1:to@example.com<SMTP:to@example.com>4:00ff0e7f;3:hidden@example.com<SMTP:hidden@example.com>4:"
+                "00ff127f; files=6:C:\\one.txt;5:C:\\two.txt;",
+                "free to@example.com",
+                "free hidden@example.com",
+                "resolve session=4711 flags=0x01 name=hidden@example.com",
+                "send session=4711 flags=0x09 window=yes subject=Changes L=3 note=x\\r\\n "
+                "recips=3:hidden@example.com<SMTP:hidden@example.com>4:00ff127f; files=",
+                "free hidden@example.com",
+            }));
 }
 
 TEST_F(MapiRecorder, FailuresReleaseWhatWasResolvedAndCarryTheirTexts) {
@@ -126,13 +128,13 @@ TEST_F(MapiRecorder, FailuresReleaseWhatWasResolvedAndCarryTheirTexts) {
   m.SetToRecipients({"first", "second", "third"});
   SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", "resolve:second=14");
   EXPECT_EQ(errorOf(m), "MAPI: Unknown Recipient. ErrorCode = 14");
-  EXPECT_EQ(calls(), (std::vector<std::string>{"logon flags=0x09 profile=Work password=",
-                                               "resolve session=4711 flags=0x09 name=first",
-                                               "resolve session=4711 flags=0x09 name=second", "free first"}));
-  for (const auto& [code, text] : std::vector<std::pair<const char*, std::string>>{
-           {"send=2", "MAPI: General Failure. ErrorCode = 2"},
-           {"send=7", "MAPI: . ErrorCode = 7"},
-           {"send=1", "abort: User Abort"}}) {
+  EXPECT_EQ(calls(), (std::vector<std::string>{
+                         "logon flags=0x09 profile=Work password=", "resolve session=4711 flags=0x09 name=first",
+                         "resolve session=4711 flags=0x09 name=second", "free first"}));
+  for (const auto& [code, text] :
+       std::vector<std::pair<const char*, std::string>>{{"send=2", "MAPI: General Failure. ErrorCode = 2"},
+                                                        {"send=7", "MAPI: . ErrorCode = 7"},
+                                                        {"send=1", "abort: User Abort"}}) {
     SetEnvironmentVariableA("PARVEX_MAPI_RESULTS", code);
     EXPECT_EQ(errorOf(m), text);
     const std::vector<std::string> after = calls();
