@@ -1,7 +1,5 @@
 #include "app/win32/shell_alarm.h"
 
-#include <shellapi.h>
-
 #include "app/win32/watcher_controls.h"
 
 namespace parvex {
@@ -12,15 +10,15 @@ bool ShellAlarm::fileExists(const std::string& name) const {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ShellAlarm::warningBeep() { MessageBeep(MB_ICONEXCLAMATION); }
+void ShellAlarm::warningBeep() { calls_.messageBeep(MB_ICONEXCLAMATION); }
 
 long ShellAlarm::shellOpen(const std::string& name) {
-  HINSTANCE result = ShellExecuteA(parent_, "open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  HINSTANCE result = calls_.shellExecute(parent_, "open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return static_cast<long>(reinterpret_cast<INT_PTR>(result));
 }
 
 void ShellAlarm::errorBox(const std::string& text) {
-  MessageBoxA(parent_, text.c_str(), watcher::kProgramTitle, MB_OK | MB_ICONERROR);
+  calls_.messageBox(parent_, text.c_str(), watcher::kProgramTitle, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace parvex
