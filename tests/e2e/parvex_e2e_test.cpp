@@ -82,6 +82,13 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   EXPECT_TRUE(visible(control(main, kPnlAlarm)));
   EXPECT_FALSE(visible(control(main, kPageControl1)));
   screenshot(main, "notification-alarm");
+  // "Test" plays the alarm file there and then.
+  HWND test = control(main, kButton2);
+  EXPECT_EQ(text(test), "Test");
+  EXPECT_EQ(hintOf(p->pid(), test), "Play the sound file as a test");
+  setText(control(main, kEdWave), alarm);
+  click(test);
+  EXPECT_TRUE(waitUntil([&] { return fileExists(marker); }, kStepTimeout)) << "Test did not open the alarm file";
 
   click(control(main, kRbSendEmail));
   EXPECT_TRUE(waitUntil([&] { return visible(control(main, kPageControl1)); }, kStepTimeout));

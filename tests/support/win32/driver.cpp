@@ -117,6 +117,36 @@ std::vector<HWND> descendants(HWND root, const char* cls) {
   return search.found;
 }
 
+std::string hintOf(DWORD pid, HWND control) {
+  // The tool-tip control reads and writes the caller's pointers, so the request
+  // and the answer live in the program's own memory.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return "";
+  constexpr SIZE_T kTextSize = 1024;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(TOOLINFOA) + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  std::string hint;
+  for (HWND tips : remote ? topLevelWindows(pid, TOOLTIPS_CLASSA) : std::vector<HWND>{}) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.hwnd = GetParent(control);
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = remote + sizeof(TOOLINFOA);
+    char text[kTextSize] = {};
+    if (!WriteProcessMemory(process, remote, &info, sizeof info, nullptr) ||
+        !WriteProcessMemory(process, info.lpszText, text, sizeof text, nullptr))
+      break;
+    SendMessageA(tips, TTM_GETTEXTA, kTextSize, reinterpret_cast<LPARAM>(remote));
+    if (ReadProcessMemory(process, info.lpszText, text, sizeof text - 1, nullptr) && text[0]) {
+      hint = text;
+      break;
+    }
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return hint;
+}
+
 HWND findControl(HWND root, int id) {
   for (HWND child : descendants(root))
     if (GetDlgCtrlID(child) == id) return child;

@@ -69,6 +69,9 @@ struct MessageBoxSeen {
 MessageBoxSeen waitMessageBox(DWORD pid, DWORD timeoutMs);
 void dismiss(HWND box);
 
+// The hint (tool tip) a control of the process shows, or "" when none does.
+std::string hintOf(DWORD pid, HWND control);
+
 // Selects a tab of a tab control the way a mouse click would, so that the
 // owner's change handler runs; true when the tab became current.
 bool selectTab(HWND tabs, int index);
