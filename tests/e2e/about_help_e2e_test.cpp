@@ -98,6 +98,15 @@ int leftmostLit(const Image& image) {
   return -1;
 }
 
+// Whether every lit pixel of the strip is cyan, the colour the about box asks for.
+bool allLitCyan(const Image& image) {
+  for (std::size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+    if ((image.rgb[i] | image.rgb[i + 1] | image.rgb[i + 2]) &&
+        (image.rgb[i] != 0 || image.rgb[i + 1] != 255 || image.rgb[i + 2] != 255))
+      return false;
+  return true;
+}
+
 TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
   HWND main = startShown(process);
   ASSERT_NE(main, nullptr);
@@ -172,6 +181,7 @@ TEST_F(AboutHelpE2E, AboutAndHelpOpenFromTheMainWindowAndCloseWithOkOrEscape) {
         },
         kStepTimeout))
         << "frame " << frame << " shows no text or did not move left (leftmost lit column " << left << ")";
+    EXPECT_TRUE(allLitCyan(strip)) << "frame " << frame;
     previous = left;
     keepPicture(strip, "marquee-" + std::to_string(frame));
   }

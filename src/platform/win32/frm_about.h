@@ -20,6 +20,9 @@ class TfrmAbout final : public TForm {
   // Opens the home page in the browser; tells the user when that fails.
   void btWebClick();
 
+  const TGradientBack& GradientBack1() const { return *gradientBack1_; }
+  const TDigMarquee& DigMarquee1() const { return *digMarquee1_; }
+
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
