@@ -4,6 +4,7 @@
 #include <set>
 
 #include "e2e_fixture.h"
+#include "platform/glyph_pictures.h"
 #include "platform/win32/about_controls.h"
 
 namespace e2e {
@@ -217,7 +218,8 @@ TEST_F(AboutHelpE2E, HomePageWithoutABrowserShowsTheErrorAndTheBoxCloses) {
 }
 
 // The letter bitmap as built into the program: 737 x 95, 16 colours, one
-// colour per row of glyphs, dots only on the 5 x 9 grid, glyph 41 blank.
+// colour per row of glyphs, dots only on the 5 x 9 grid, each glyph's picture
+// its character's, glyph 41 blank.
 TEST(LetterBitmap, ResourceInTheProgramHasItsGridAndColours) {
   HMODULE module = LoadLibraryExA(context().parvexExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
@@ -252,6 +254,12 @@ TEST(LetterBitmap, ResourceInTheProgramHasItsGridAndColours) {
           offGrid += x % 2 == 0 || y % 2 == 0;
         }
       EXPECT_EQ(offGrid, 0) << "glyph " << glyph << " row " << row;
+      std::uint64_t picture = 0;
+      for (int dot = 0; dot < 45; ++dot) {
+        const bool lit = colourAt(11 * glyph + 1 + 2 * (dot % 5), 19 * row + 1 + 2 * (dot / 5)) != RGB(0, 0, 0);
+        picture |= std::uint64_t{lit} << dot;
+      }
+      EXPECT_EQ(picture, parvex::testing::kGlyphPictures[glyph]) << "picture of glyph " << glyph << " row " << row;
       if (glyph == 41) {
         EXPECT_TRUE(lit.empty()) << "glyph 41 is not blank in row " << row;
       } else {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -8,6 +9,7 @@
 
 #include "platform/dig_marquee_state.h"
 #include "platform/dot_matrix_glyphs.h"
+#include "platform/glyph_pictures.h"
 
 namespace parvex {
 namespace {
@@ -42,7 +44,8 @@ TEST(MarqueeCaption, GlyphTableFollowsTheBitmapOrder) {
 }
 
 // The bitmap is built from the glyph table file, so the character each of its
-// glyphs is labelled with there must be the one GlyphOf sends to it: two glyphs
+// glyphs is labelled with there must be the one GlyphOf sends to it, and the
+// picture under the label must be that character's: two glyphs, or two pictures,
 // swapped in either place show here.
 TEST(MarqueeCaption, EveryGlyphOfTheTableFileDrawsItsCharacter) {
   std::string path = PARVEX_GLYPH_TABLE;
@@ -53,8 +56,23 @@ TEST(MarqueeCaption, EveryGlyphOfTheTableFileDrawsItsCharacter) {
   ASSERT_TRUE(table) << path;
   const std::map<std::string, char> named = {{"blank", ' '}, {"at", '@'}, {"bar", '|'}};
   int count = 0;
+  std::uint64_t picture = 0;
+  int dots = 0;
+  // The picture of the glyph before this one is complete.
+  const auto checkPicture = [&] {
+    if (count > 0) {
+      EXPECT_EQ(picture, testing::kGlyphPictures[count - 1]) << "picture of glyph " << count - 1;
+    }
+    picture = 0;
+    dots = 0;
+  };
   for (std::string line; std::getline(table, line);) {
+    if (line.size() == 5 && line.find_first_not_of("#.") == std::string::npos) {
+      for (char dot : line) picture |= std::uint64_t{dot == '#'} << dots++;
+      continue;
+    }
     if (line.rfind("glyph ", 0) != 0) continue;
+    checkPicture();
     std::istringstream fields(line.substr(6));
     int number = -1;
     std::string name;
@@ -68,6 +86,7 @@ TEST(MarqueeCaption, EveryGlyphOfTheTableFileDrawsItsCharacter) {
     }
     ++count;
   }
+  checkPicture();
   EXPECT_EQ(count, kGlyphCount);
   EXPECT_EQ(GlyphOf(' '), kBlankGlyph);
   EXPECT_EQ(GlyphOf('1'), kGlyphDigitOne);
