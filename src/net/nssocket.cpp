@@ -462,6 +462,9 @@ void TnsSocket::Close() {
   if (!Connected()) return;
   if (OnClosing) OnClosing(*this);
   winsock_.closesocket(socketHandle_);
+  // Nothing more comes for the closed socket; what is already queued is dropped
+  // here (the window procedure's socket check stays for the rest).
+  if (window_) window_->DiscardPending(kMsgSocketEvent);
   socketHandle_ = kInvalidSocket;
   if (OnClosed) OnClosed(*this);
 }

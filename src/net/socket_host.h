@@ -13,13 +13,15 @@ namespace parvex {
 
 // A window procedure: the result for a handled message, nothing to let the
 // platform's default processing have it.
-using NotifyProc = std::function<std::optional<std::intptr_t>(unsigned message, std::uintptr_t wParam,
-                                                              std::intptr_t lParam)>;
+using NotifyProc =
+    std::function<std::optional<std::intptr_t>(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
 class HiddenWindow {
  public:
   virtual ~HiddenWindow() = default;
   virtual winsock::WindowHandle Handle() const = 0;
+  // Drops the notifications with that message still queued for this window.
+  virtual void DiscardPending(unsigned message) = 0;
 };
 
 class TickTimer {

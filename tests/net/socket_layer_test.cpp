@@ -313,6 +313,43 @@ TEST(LiveSocketResolution, ATimedOutLookUpIsCancelledAndItsLateAnswerIgnored) {
   socket.Close();
 }
 
+// The test host, counting the socket notifications that reach a socket's window.
+struct CountingHost final : SocketHost {
+  winsock::WindowHandle window = 0;
+  std::vector<std::uintptr_t> socketEvents;  // their socket handles
+  std::unique_ptr<HiddenWindow> CreateHiddenWindow(NotifyProc proc) override {
+    auto created = test::Host().CreateHiddenWindow(
+        [this, proc = std::move(proc)](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+          if (message == winsock::kMsgSocketEvent) socketEvents.push_back(wParam);
+          return proc(message, wParam, lParam);
+        });
+    window = created->Handle();
+    return created;
+  }
+  std::unique_ptr<TickTimer> CreateTimer(unsigned intervalMs, std::function<void()> onTick) override {
+    return test::Host().CreateTimer(intervalMs, std::move(onTick));
+  }
+};
+
+TEST(LiveSocketClose, NotificationsStillQueuedForTheClosedSocketAreDropped) {
+  REQUIRE_SERVERS();
+  CountingHost host;
+  TnsSocket socket(host, test::Pump());
+  socket.SetWinsockLoaded(true);
+  socket.Server = Loopback(test::FaultPort("normal"));
+  socket.SetTimeOut(2);
+  socket.ResetState();
+  socket.Open();
+  socket.ConnectSocket();
+  ASSERT_FALSE(host.socketEvents.empty()) << "no connect notification";
+  const std::uintptr_t closed = host.socketEvents.back();
+  test::PostNotification(host.window, winsock::kMsgSocketEvent, closed, winsock::MakeSelectReply(winsock::kFdClose, 0));
+  socket.Close();
+  host.socketEvents.clear();
+  for (int i = 0; i < 5; ++i) test::Pump().processMessages();
+  EXPECT_EQ(host.socketEvents, std::vector<std::uintptr_t>{});
+}
+
 TEST(LiveSocketRecovery, AConnectionThatFailedOnTheSpotDoesNotBreakTheNextSend) {
   REQUIRE_SERVERS();
   WatchedCalls calls;

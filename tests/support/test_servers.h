@@ -13,6 +13,8 @@ namespace parvex::test {
 
 SocketHost& Host();
 MessagePump& Pump();
+// Queues a notification for a window of Host(), as Winsock would.
+void PostNotification(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
 // The servers' folder, or "" when no servers are running.
 std::string ServerDir();

@@ -41,10 +41,10 @@ void PosixEventLoop::PostMessage(winsock::WindowHandle window, unsigned message,
   queue_.push_back({window, message, wParam, lParam});
 }
 
-int PosixEventLoop::RemovePosted(const std::function<bool(unsigned, std::uintptr_t)>& match) {
+int PosixEventLoop::RemovePosted(const std::function<bool(winsock::WindowHandle, unsigned, std::uintptr_t)>& match) {
   auto before = queue_.size();
   queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
-                              [&](const Message& m) { return match(m.message, m.wParam); }),
+                              [&](const Message& m) { return match(m.window, m.message, m.wParam); }),
                queue_.end());
   return static_cast<int>(before - queue_.size());
 }

@@ -22,7 +22,8 @@ class PosixEventLoop {
   void DestroyWindow(winsock::WindowHandle window);
   void PostMessage(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   // Drops queued messages for which `match` is true; returns how many.
-  int RemovePosted(const std::function<bool(unsigned message, std::uintptr_t wParam)>& match);
+  int RemovePosted(
+      const std::function<bool(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam)>& match);
 
   int CreateTimer(unsigned intervalMs, std::function<void()> onTick);
   void EnableTimer(int id, bool enabled);

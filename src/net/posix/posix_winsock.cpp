@@ -151,7 +151,7 @@ AsyncHandle PARVEX_WINAPI AsyncGetServByName(WindowHandle window, unsigned messa
 }
 
 int PARVEX_WINAPI CancelAsyncRequest(AsyncHandle request) {
-  int removed = Loop().RemovePosted([request](unsigned message, std::uintptr_t wParam) {
+  int removed = Loop().RemovePosted([request](winsock::WindowHandle, unsigned message, std::uintptr_t wParam) {
     return (message == kMsgHostLookup || message == kMsgServiceLookup) && wParam == request;
   });
   return removed > 0 ? 0 : Fail(kWsaEinval);

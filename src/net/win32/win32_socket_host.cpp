@@ -43,6 +43,16 @@ class Win32HiddenWindow : public HiddenWindow {
   ~Win32HiddenWindow() override { UnbindAndDestroy(handle_); }
   winsock::WindowHandle Handle() const override { return reinterpret_cast<winsock::WindowHandle>(handle_); }
   HWND Hwnd() const { return handle_; }
+  void DiscardPending(unsigned message) override {
+    MSG queued;
+    while (::PeekMessageA(&queued, handle_, message, message, PM_REMOVE)) {
+      // A quit request comes out whatever the filter: it must stay for the loop.
+      if (queued.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(queued.wParam));
+        break;
+      }
+    }
+  }
 
  private:
   WindowTarget target_;

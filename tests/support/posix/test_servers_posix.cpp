@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/posix/posix_event_loop.h"
 #include "net/posix/posix_socket_host.h"
 
 extern char** environ;
@@ -90,5 +91,9 @@ SocketHost& Host() {
 }
 
 MessagePump& Pump() { return static_cast<PosixSocketHost&>(Host()); }
+
+void PostNotification(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  PosixEventLoop::Instance().PostMessage(window, message, wParam, lParam);
+}
 
 }  // namespace parvex::test

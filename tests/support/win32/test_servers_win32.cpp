@@ -24,4 +24,8 @@ MessagePump& Pump() {
   return pump;
 }
 
+void PostNotification(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  PostMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam);
+}
+
 }  // namespace parvex::test
