@@ -187,7 +187,8 @@ int TnsSocket::PortPart() const {
 void TnsSocket::Open() {
   if (OnOpen) OnOpen(*this);
   if (Server.empty()) SocketError(sServerRequired);
-  PortPart();
+  // A wrong port fails before Winsock is started.
+  const int typedPort = PortPart();
   if (winsock_.WSAStartup(kWinsockVersion, &wsaData_) != 0) SocketError(sInvalidWinsockVersion);
   ++startupCount_;
 
@@ -199,7 +200,7 @@ void TnsSocket::Open() {
   }
 
   ResolveHost();
-  ResolvePort();
+  ResolvePort(typedPort);
 
   socketHandle_ = winsock_.socket(kAfInet, kSockStream, 0);
   if (socketHandle_ == kInvalidSocket) SocketError(static_cast<unsigned>(winsock_.WSAGetLastError()));
@@ -242,10 +243,9 @@ void TnsSocket::ResolveHost() {
   if (remoteAddr_ == kInaddrNone) SocketError(sResolveError);
 }
 
-void TnsSocket::ResolvePort() {
-  int port = PortPart();
-  if (port > 0) {
-    remotePort_ = static_cast<std::uint16_t>(port);
+void TnsSocket::ResolvePort(int typedPort) {
+  if (typedPort > 0) {
+    remotePort_ = static_cast<std::uint16_t>(typedPort);
     return;
   }
   if (ServiceName.empty()) {

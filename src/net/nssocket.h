@@ -99,7 +99,8 @@ class TnsSocket {
   std::string HostPart() const;
   int PortPart() const;
   void ResolveHost();
-  void ResolvePort();
+  // typedPort: the port given in Server, 0 for none (then the service's).
+  void ResolvePort(int typedPort);
   void CancelAsyncRequest();
   void EndAsyncRequest(bool answered);
   std::string ErrorText(unsigned code);
