@@ -80,6 +80,37 @@ TEST(Utf8CodePage, ChangesInAFolderOfAnotherScriptAreFound) {
   EXPECT_EQ(read.substr(0, got), expected);
 }
 
+// A folder deeper than MAX_PATH is listed with the long-path prefix. (A name
+// longer in UTF-8 than the ANSI find data holds cannot be made here: Linux
+// keeps a name to 255 bytes.)
+TEST(Utf8CodePage, DeepFoldersAreListed) {
+  TempFolder base;
+  std::string deep = base.path();
+  std::vector<std::wstring> made;
+  while (made.empty() || made.back().size() < 300) {  // wide characters, beyond MAX_PATH
+    deep += "\\" + kFolder;
+    std::wstring wide(deep.size() * 2, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, deep.data(), static_cast<int>(deep.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    made.push_back(L"\\\\?\\" + wide);
+    ASSERT_TRUE(CreateDirectoryW(made.back().c_str(), nullptr)) << GetLastError();
+  }
+  const std::wstring deepFile = made.back() + L"\\x.txt";
+  CloseHandle(CreateFileW(deepFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+  std::vector<std::string> names;
+  for (const std::string& folder : {base.path(), deep})
+    FindFileLister().enumerate(folder + "\\*.*", [&](std::string_view name, std::int32_t) {
+      if (name != "." && name != "..") names.emplace_back(name);
+    });
+  std::sort(names.begin(), names.end());
+  const std::vector<std::string> expected = {"x.txt", kFolder};  // by bytes
+  EXPECT_EQ(names, expected);
+
+  DeleteFileW(deepFile.c_str());
+  for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+}
+
 // Snapshot order and look-up rest on the keys agreeing with the comparison,
 // letter case outside ASCII included.
 TEST(Utf8CodePage, SortKeysAgreeWithCompareStringAndIgnoreCase) {
