@@ -14,6 +14,7 @@
 #include "app/win32/locale_collation.h"
 #include "app/win32/shell_alarm.h"
 #include "mail/ansi_charset.h"
+#include "platform/win32/folder_browse_dlg.h"
 #include "runtime/string_routines.h"
 #include "runtime/text_file_append.h"
 #include "runtime/win32/registry.h"
@@ -109,6 +110,25 @@ TEST(Utf8CodePage, DeepFoldersAreListed) {
 
   DeleteFileW(deepFile.c_str());
   for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+}
+
+// A path in UTF-8 longer than MAX_PATH bytes comes back from the picker whole.
+TEST(Utf8CodePage, FolderPickerGivesPathsBeyondMaxPathBytes) {
+  // On the system drive: Wine's picker cannot walk down into the temporary folder.
+  const std::string base = "C:\\parvex-utf8-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
+  std::string deep = base;
+  while (deep.size() <= MAX_PATH + 20) {
+    deep += "\\" + kFolder;
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep.size() << " " << GetLastError();
+  }
+  TFolderBrowseDlg dlg(nullptr);
+  dlg.SetOptions(bfDirectoriesOnly);
+  dlg.SetSelection(deep);
+  dlg.OnCreate = [&] { PostMessageA(dlg.DialogWindow(), WM_COMMAND, IDOK, 0); };
+  ASSERT_TRUE(dlg.Execute());
+  EXPECT_EQ(dlg.Selection(), deep + "\\");
+  for (; deep.size() >= base.size(); deep.resize(deep.rfind('\\'))) RemoveDirectoryA(deep.c_str());
 }
 
 // Snapshot order and look-up rest on the keys agreeing with the comparison,
