@@ -102,12 +102,13 @@ TEST_F(ParvexMailE2E, NamesInEveryScriptAreMailedSoThatAStrictReceiverReadsThem)
   ASSERT_NE(main, nullptr);
   const int before = test::SinkMessageCount();
   ASSERT_TRUE(renameJapanToCafe());
-  ASSERT_TRUE(messageArrives(before + 1, kTickTimeout)) << "no message within one interval";
+  ASSERT_TRUE(messageArrives(before + 1, kTickTimeout))
+      << "no message within one interval: " << waitMessageBox(processes.back().pid(), 100).text;
   const std::string received = test::SinkMessageAsReceived(before + 1);
   for (const std::string& part :
-       {"From: " + sender + " <monitor@example.com>\n", std::string("Subject: Folder changed\n"),
-        std::string("Defects: 0\n"), "\nDeleted " + watched + "\\" + kJapan + "\n",
-        "\nAdded " + watched + "\\" + kCafe + "\n"})
+       {"From: " + sender + " <monitor@example.com>\n", std::string("To: \"ops@example.com\" <ops@example.com>\n"),
+        std::string("Subject: Folder changed\n"), std::string("Defects: 0\n"),
+        "\nDeleted " + watched + "\\" + kJapan + "\n", "\nAdded " + watched + "\\" + kCafe + "\n"})
     EXPECT_NE(received.find(part), std::string::npos) << part << "\n--- in ---\n" << received;
   EXPECT_EQ(received.find(kChina), std::string::npos) << received;
   EXPECT_EQ(received.find("\xEF\xBF\xBD"), std::string::npos) << "undecodable bytes\n" << received;

@@ -4,7 +4,7 @@ receives: "<dir>/sink.port" holds the port once it listens; each message's
 content (bytes, after the server removed the dot stuffing) goes to
 "<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env"; "<dir>/msg-N.txt" (UTF-8)
 holds what a strict receiver, Python's email package with its default policy,
-reads from it: the From and Subject headers decoded, the count of defects found,
+reads from it: the From, To and Subject headers decoded, the count of defects found,
 an empty line and the decoded text of the body. While "<dir>/sink.pause"
 exists the server stops listening (connections are refused) and afterwards
 listens again on the same port; "<dir>/sink.paused" is there exactly while it
@@ -24,7 +24,7 @@ from aiosmtpd.smtp import SMTP
 def as_received(content):
     try:
         message = email.message_from_bytes(content, policy=email.policy.default)
-        headers = ["From: %s" % message["From"], "Subject: %s" % message["Subject"]]
+        headers = ["%s: %s" % (name, message[name]) for name in ("From", "To", "Subject")]
         defects = len(message.defects) + sum(len(getattr(message[name], "defects", ())) for name in message.keys())
         body = message.get_content().replace("\r\n", "\n") if not message.is_multipart() else ""
         return "\n".join(headers + ["Defects: %d" % defects, "", body])
