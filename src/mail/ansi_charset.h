@@ -1,11 +1,13 @@
 #pragma once
-// The MIME charset name of the system's ANSI code page, used for 8-bit text
-// (file names in the change summary are in that code page). Win32 asks GetACP;
-// natively a fixed "windows-1252".
+// The MIME charset name of an ANSI code page, used for 8-bit text (file names
+// in the change summary are in the code page the process runs with).
 #include <string>
 
 namespace parvex {
 
+std::string MimeCharsetOf(unsigned codePage);
+
+// The charset of the code page in force.
 std::string AnsiCodePageCharset();
 
 }  // namespace parvex

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "mail/ansi_charset.h"
 #include "mail/base64.h"
 #include "mail/mail_text.h"
 #include "mail/quoted_printable.h"
 #include "mail/short_string.h"
+#include "runtime/code_page.h"
 
 namespace parvex {
 
@@ -57,20 +59,23 @@ std::string EncodeHeaderWord(std::string_view text) {
   return ShortString(out);
 }
 
-std::string EncodeEightBitHeaderText(std::string_view text, std::string_view charset) {
+std::string EncodeEightBitHeaderText(std::string_view text, unsigned codePage) {
   if (std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 128; }))
     return std::string(text);
-  const std::string head = "=?" + std::string(charset) + "?B?";
-  // An encoded word may not be longer than 75 characters (RFC 2047).
+  const std::string head = "=?" + MimeCharsetOf(codePage) + "?B?";
+  // An encoded word may not be longer than 75 characters (RFC 2047) and holds
+  // whole characters only, as a receiver decodes each word on its own.
   const std::size_t room = 75 > head.size() + 2 ? 75 - head.size() - 2 : 4;
-  const std::size_t chunk = std::max<std::size_t>(1, room / 4 * 3);
+  const std::size_t chunk = std::max<std::size_t>(4, room / 4 * 3);
   std::string out;
-  for (std::size_t at = 0; at < text.size(); at += chunk) {
+  for (std::string_view rest = text; !rest.empty();) {
+    std::size_t n = CharacterCutLength(rest, chunk, codePage);
+    if (n == 0) n = std::min(chunk, rest.size());
     if (!out.empty()) out += ' ';
     out += head;
-    const std::string_view part = text.substr(at, chunk);
-    AppendBase64(reinterpret_cast<const unsigned char*>(part.data()), part.size(), out);
+    AppendBase64(reinterpret_cast<const unsigned char*>(rest.data()), n, out);
     out += "?=";
+    rest.remove_prefix(n);
   }
   return out;
 }

@@ -11,7 +11,7 @@ std::string EncodeHeaderWord(std::string_view text);
 // A text holding bytes of 128 or more becomes base64 encoded words in
 // `charset`, each at most 75 characters, separated by blanks; any other text
 // is returned unchanged.
-std::string EncodeEightBitHeaderText(std::string_view text, std::string_view charset);
+std::string EncodeEightBitHeaderText(std::string_view text, unsigned codePage);
 // Decodes the encoded words of a header value; an unclosed word drops the
 // rest of the value. Raises EMessageParserError for bad base64.
 std::string DecodeHeaderWords(std::string_view value);

@@ -10,6 +10,7 @@
 #include "mail/mail_text.h"
 #include "mail/quoted_printable.h"
 #include "mail/short_string.h"
+#include "runtime/code_page.h"
 
 namespace parvex {
 
@@ -157,7 +158,7 @@ void TmxCustomEncoder::WriteLine(std::string_view text) {
 std::string TmxCustomEncoder::HeaderText(std::string_view text) const {
   if (message_.CharSet() == csISO2022jp && message_.Encoding() == meMIME) return EncodeHeaderWord(text);
   // Raw 8-bit bytes are not allowed in a header; the text is in the ANSI code page.
-  return EncodeEightBitHeaderText(text, AnsiCodePageCharset());
+  return EncodeEightBitHeaderText(text, ActiveCodePage());
 }
 
 std::string TmxCustomEncoder::DisplayName(std::string_view name) const {

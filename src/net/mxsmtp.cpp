@@ -4,6 +4,7 @@
 #include "net/net_errors.h"
 #include "net/net_strings.h"
 #include "net/temp_file_stream.h"
+#include "runtime/string_routines.h"
 
 namespace parvex {
 namespace {
@@ -12,9 +13,7 @@ namespace {
 constexpr std::size_t kCommandLimit = 255;
 
 std::string Envelope(const std::string& prefix, const std::string& address) {
-  std::string command = prefix + address + ">";
-  if (command.size() > kCommandLimit) command.resize(kCommandLimit);
-  return command;
+  return LeftStr(prefix + address + ">", kCommandLimit);
 }
 
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }

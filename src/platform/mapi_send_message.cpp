@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "runtime/code_page.h"
+
 namespace parvex {
 
 namespace {
@@ -46,7 +48,7 @@ constexpr std::array<const char*, 27> kErrorTexts = {
 // A zero-terminated copy in a buffer MAPI may write to, cut as the 256-byte
 // buffers of the interface cut it.
 std::vector<char> shortBuffer(const std::string& text) {
-  const std::size_t n = std::min(text.size(), kShortText);
+  const std::size_t n = CharacterCutLength(text, kShortText, ActiveCodePage());
   std::vector<char> buffer(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
   buffer.push_back('\0');
   return buffer;

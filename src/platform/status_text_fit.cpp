@@ -48,11 +48,12 @@ std::string fittedPath(const std::string& path, int availableWidth, const TextMe
   return result;
 }
 
-std::string fittedPlainText(const std::string& text, int availableWidth, const TextMeasure& measure) {
+std::string fittedPlainText(const std::string& text, int availableWidth, const TextMeasure& measure,
+                            unsigned codePage) {
   std::string kept = text;
   std::string result = text;
   while (!kept.empty() && measure.textWidth(result) > availableWidth) {
-    kept.pop_back();
+    kept.resize(CharacterCutLength(kept, kept.size() - 1, codePage));
     result = kept + "...";
   }
   return result;

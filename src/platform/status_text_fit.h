@@ -5,10 +5,13 @@
 #include <string>
 
 #include "platform/text_measure.h"
+#include "runtime/code_page.h"
 
 namespace parvex {
 
 std::string fittedPath(const std::string& path, int availableWidth, const TextMeasure& measure);
-std::string fittedPlainText(const std::string& text, int availableWidth, const TextMeasure& measure);
+// Cut between characters of codePage.
+std::string fittedPlainText(const std::string& text, int availableWidth, const TextMeasure& measure,
+                            unsigned codePage = ActiveCodePage());
 
 }  // namespace parvex

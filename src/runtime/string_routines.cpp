@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "runtime/code_page.h"
+
 namespace parvex {
 
 namespace {
@@ -63,7 +65,9 @@ int StrToIntDef(std::string_view text, int defaultValue) {
 
 std::string IntToStr(int value) { return std::to_string(value); }
 
-std::string LeftStr(std::string_view text, std::size_t count) { return std::string(text.substr(0, count)); }
+std::string LeftStr(std::string_view text, std::size_t count) {
+  return std::string(text.substr(0, CharacterCutLength(text, count, ActiveCodePage())));
+}
 
 std::string FormatStr(std::string_view format, std::string_view argument) {
   const std::size_t at = format.find("%s");

@@ -14,7 +14,8 @@ int StrToIntDef(std::string_view text, int defaultValue);
 
 std::string IntToStr(int value);
 
-// The first count characters of text (all of it when shorter).
+// The head of text in at most count bytes, ending at a character boundary of
+// the code page in force (all of it when shorter).
 std::string LeftStr(std::string_view text, std::size_t count);
 
 // Replaces the first "%s" of format by argument; a format without one is returned

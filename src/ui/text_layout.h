@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/code_page.h"
+
 namespace parvex {
 
 struct PrintFont {
@@ -58,8 +60,8 @@ struct PageSize {
 
 // Every line, in order, on as many pages as it takes; at least one page. A page
 // is begun only when a line is to go on it, so a break after the last line
-// leaves no blank page behind.
-std::vector<PrintedPage> LayOutLines(const std::vector<PrintLine>& lines, PageSize page,
-                                     TextMeasurer& measurer);
+// leaves no blank page behind. The text is in codePage.
+std::vector<PrintedPage> LayOutLines(const std::vector<PrintLine>& lines, PageSize page, TextMeasurer& measurer,
+                                     unsigned codePage = ActiveCodePage());
 
 }  // namespace parvex

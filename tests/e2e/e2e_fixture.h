@@ -61,6 +61,15 @@ inline void writeFile(const std::string& path, const std::string& content) {
   out << content;
 }
 
+// Names outside every ANSI code page but UTF-8; the two files are ones the
+// ANSI program once saw alike, as "??.txt".
+inline const std::string kScriptsFolder =
+    "\xE7\x9B\x91\xE8\xA7\x86-\xC3\x9C"
+    "berwachung";                                                     // 监视-Überwachung
+inline const std::string kChina = "\xE4\xB8\xAD\xE5\x9B\xBD.txt";     // 中国.txt
+inline const std::string kJapan = "\xE6\x97\xA5\xE6\x9C\xAC.txt";     // 日本.txt
+inline const std::string kCafe = "Caf\xC3\xA9 \xF0\x9F\x99\x82.txt";  // Café 🙂.txt
+
 inline HWND notificationArea() { return FindWindowA("__winex11_standalone_tray", nullptr); }
 
 class ParvexE2E : public ::testing::Test {
@@ -86,6 +95,19 @@ class ParvexE2E : public ::testing::Test {
     processes.clear();
     RemoveTree(work);
     clearSettings();
+  }
+
+  // Makes the folder of kScriptsFolder in the work folder, with kChina and kJapan,
+  // and watches it instead; the change renames kJapan to kCafe (a deletion and an
+  // addition in one tick).
+  void watchScriptsFolder() {
+    watched = work + "\\" + kScriptsFolder;
+    CreateDirectoryA(watched.c_str(), nullptr);
+    writeFile(watched + "\\" + kChina, "same");
+    writeFile(watched + "\\" + kJapan, "same");
+  }
+  bool renameJapanToCafe() {
+    return MoveFileA((watched + "\\" + kJapan).c_str(), (watched + "\\" + kCafe).c_str()) != FALSE;
   }
 
   // Starts parvex.exe; the process is ended at the end of the test at the latest.

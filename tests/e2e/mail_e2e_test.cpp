@@ -23,12 +23,13 @@ class ParvexMailE2E : public ParvexE2E {
 
   // E-mail mode on the watched folder, to the given SMTP server (or through MAPI
   // when the server is empty).
-  HWND startMailing(const std::string& server, const std::vector<std::string>& recipients) {
+  HWND startMailing(const std::string& server, const std::vector<std::string>& recipients,
+                    const std::string& sender = "Parvex Monitor") {
     putString("Start", "Dir1", watched);
     putString("Opts", "SoundAlarm", "0");
     putString("Opts", "MAPI", server.empty() ? "1" : "0");
     putString("Opts", "Server", server);
-    putString("Opts", "Sender", "Parvex Monitor");
+    putString("Opts", "Sender", sender);
     putString("Opts", "SendEmail", "monitor@example.com");
     putString("Opts", "Subject", "Folder changed");
     putString("Opts", "NumRecip", std::to_string(recipients.size()));
@@ -90,6 +91,29 @@ TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
   EXPECT_NE(test::SinkMessage(before + 2).find("Added " + watched + "\\second.txt\r\n"), std::string::npos);
   EXPECT_TRUE(noMessageWithin(before + 3)) << "the change was mailed twice";
   EXPECT_TRUE(processes.back().running());
+}
+
+TEST_F(ParvexMailE2E, NamesInEveryScriptAreMailedSoThatAStrictReceiverReadsThem) {
+  watchScriptsFolder();
+  const std::string sender =
+      "\xC3\x9C"
+      "berwachung \xE7\x9B\x91\xE8\xA7\x86";  // Überwachung 监视
+  HWND main = startMailing(sink(), {"ops@example.com"}, sender);
+  ASSERT_NE(main, nullptr);
+  const int before = test::SinkMessageCount();
+  ASSERT_TRUE(renameJapanToCafe());
+  ASSERT_TRUE(messageArrives(before + 1, kTickTimeout))
+      << "no message within one interval: " << waitMessageBox(processes.back().pid(), 100).text;
+  const std::string received = test::SinkMessageAsReceived(before + 1);
+  for (const std::string& part :
+       {"From: " + sender + " <monitor@example.com>\n", std::string("To: \"ops@example.com\" <ops@example.com>\n"),
+        std::string("Subject: Folder changed\n"), std::string("Defects: 0\n"),
+        "\nDeleted " + watched + "\\" + kJapan + "\n", "\nAdded " + watched + "\\" + kCafe + "\n"})
+    EXPECT_NE(received.find(part), std::string::npos) << part << "\n--- in ---\n" << received;
+  EXPECT_EQ(received.find(kChina), std::string::npos) << received;
+  EXPECT_EQ(received.find("\xEF\xBF\xBD"), std::string::npos) << "undecodable bytes\n" << received;
+  EXPECT_NE(test::SinkMessage(before + 1).find("charset=\"utf-8\""), std::string::npos);
+  EXPECT_TRUE(noMessageWithin(before + 2)) << "an unchanged name was reported";
 }
 
 TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
@@ -214,14 +238,16 @@ TEST_F(ParvexMailE2E, MapiHandsEachChangeToTheMailClient) {
   DeleteFileA(handed.c_str());
   HWND main = startMailing("", {"root@localhost", "ops@example.com"});
   ASSERT_NE(main, nullptr);
-  writeFile(watched + "\\new.txt", "new");
+  // A name outside the ANSI code page. (Not kCafe: Wine's hand-off escapes the
+  // characters below U+0100 as single bytes, the others in UTF-8.)
+  writeFile(watched + "\\" + kChina, "new");
   ASSERT_TRUE(waitUntil([&] { return !test::ReadFile(handed).empty(); }, kTickTimeout))
       << "Wine's MAPI did not hand the message to the mail composer";
   const std::string url = unescapeUrl(test::ReadFile(handed));
   EXPECT_EQ(url.rfind("mailto:", 0), 0u) << url;
   for (const std::string& part :
        {std::string("root@localhost"), std::string("ops@example.com"), std::string("subject=Folder changed"),
-        std::string("Date/Time "), std::string("Added " + watched + "\\new.txt")})
+        std::string("Date/Time "), std::string("Added " + watched + "\\" + kChina)})
     EXPECT_NE(url.find(part), std::string::npos) << part << " not in " << url;
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
   // A second hand-off would be a second line: watched over more than an interval.

@@ -110,6 +110,9 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
 }
 
 TEST_F(ParvexE2E, TypedSettingsSurviveARestart) {
+  // Names outside the ANSI code page, as they are typed, stored and shown.
+  watchScriptsFolder();
+  alarm = work + "\\\xE8\xAD\xA6\xE6\x8A\xA5 Alarm.bat";  // 警报 Alarm.bat
   Process* p = nullptr;
   HWND main = startShown(p);
   ASSERT_NE(main, nullptr);
@@ -134,6 +137,7 @@ TEST_F(ParvexE2E, TypedSettingsSurviveARestart) {
   EXPECT_EQ(text(control(main, kEdWave)), alarm);
   EXPECT_FALSE(checked(control(main, kCbDelete)));
   EXPECT_TRUE(checked(control(main, kCbNew)));
+  screenshot(main, "settings-every-script");
 }
 
 TEST_F(ParvexE2E, ActivationIsRefusedWithoutFoldersOrOptions) {
@@ -221,6 +225,19 @@ TEST_F(ParvexE2E, FolderPickerFillsASlotButNotWithAnotherSlotsFolder) {
   ASSERT_TRUE(closedWithin(picker.window));
   EXPECT_TRUE(waitUntil([&] { return lower(text(control(main, kEdFirst + 2))) == lower(folder + "\\"); }, kStepTimeout))
       << text(control(main, kEdFirst + 2));
+
+  // A folder named outside the ANSI code page, one level below the drive too.
+  const std::string scripts = "C:\\" + kScriptsFolder + "-" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(scripts.c_str(), nullptr);
+  setSlot(main, 3, scripts);
+  picker = openPicker();
+  ASSERT_NE(picker.window, nullptr);
+  screenshot(picker.window, "folder-picker-every-script");
+  PostMessageA(picker.window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(closedWithin(picker.window));
+  EXPECT_TRUE(waitUntil([&] { return text(control(main, kEdFirst + 2)) == scripts + "\\"; }, kStepTimeout))
+      << text(control(main, kEdFirst + 2));
+  RemoveDirectoryA(scripts.c_str());
 }
 
 TEST_F(ParvexE2E, MonitoringShowsTheSummaryOnTopAndPlaysTheAlarm) {

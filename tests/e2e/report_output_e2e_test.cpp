@@ -152,6 +152,30 @@ TEST_F(ReportOutputE2E, CancelledDialogsPrintAndWriteNothing) {
   EXPECT_TRUE(visible(control(main, kPanel1)));
 }
 
+TEST_F(ReportOutputE2E, NamesInEveryScriptAreShownAlarmedAndAppendedAsUtf8) {
+  watchScriptsFolder();
+  const std::string scriptAlarm = work + "\\\xE8\xAD\xA6\xE6\x8A\xA5 Alarm.bat";  // 警报 Alarm.bat
+  ASSERT_TRUE(CopyFileA(alarm.c_str(), scriptAlarm.c_str(), FALSE));
+  alarm = scriptAlarm;
+  putString("Start", "Dir1", watched);
+  HWND main = startMonitoringAutomatically();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(renameJapanToCafe());
+  ASSERT_TRUE(shownWithin(main, kTickTimeout)) << "no summary within one interval";
+  const auto lines = summaryLines(main);
+  EXPECT_EQ(countLines(lines, "Deleted " + watched + "\\" + kJapan), 1);
+  EXPECT_EQ(countLines(lines, "Added " + watched + "\\" + kCafe), 1);
+  EXPECT_EQ(lines.size(), 4u);
+  EXPECT_TRUE(waitUntil([&] { return fileExists(marker); }, kStepTimeout)) << "the alarm was not opened";
+  screenshot(main, "summary-every-script");
+
+  const std::string log = work + "\\\xE6\x97\xA5\xE5\xBF\x97.txt";  // 日志.txt
+  appendTo(main, log);
+  const std::string written = readFile(log);
+  EXPECT_NE(written.find("\r\n   Deleted " + watched + "\\" + kJapan + "\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("\r\n   Added " + watched + "\\" + kCafe + "\r\n"), std::string::npos) << written;
+}
+
 TEST_F(ReportOutputE2E, AppendAddsOneBlockEachTimeAndReportsAFileItCannotWrite) {
   HWND main = showSummary(1);
   ASSERT_NE(main, nullptr) << "no summary";

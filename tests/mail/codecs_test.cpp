@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "mail/ansi_charset.h"
 #include "mail/base64.h"
 #include "mail/header_words.h"
 #include "mail/mail_errors.h"
@@ -208,6 +209,29 @@ TEST(HeaderWords, Decoding) {
   for (const auto& c : cases) EXPECT_EQ(DecodeHeaderWords(c.value), c.expected) << c.value;
   EXPECT_THROW(DecodeHeaderWords("=?x?B?@@@@?="), EMessageParserError);
   EXPECT_LE(DecodeHeaderWords(std::string(300, 'a') + "=?x?Q?b?=").size(), 255u);
+}
+
+TEST(HeaderWords, EightBitTextInWholeCharactersOfItsCodePage) {
+  const struct {
+    unsigned codePage;
+    const char* charset;
+  } pages[] = {{65001, "utf-8"},   {1252, "windows-1252"}, {1251, "windows-1251"},
+               {932, "shift_jis"}, {936, "gb2312"},        {28591, "iso-8859-1"}};
+  for (const auto& p : pages) EXPECT_EQ(MimeCharsetOf(p.codePage), p.charset);
+  EXPECT_EQ(EncodeEightBitHeaderText("plain", 65001), "plain");
+  // 30 three-byte characters: a byte-wise cut would split one between two words.
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "\xE6\x97\xA5";
+  const std::string encoded = EncodeEightBitHeaderText(text, 65001);
+  std::string decoded;
+  for (std::size_t at = encoded.find("=?utf-8?B?"); at != std::string::npos; at = encoded.find("=?utf-8?B?", at + 1)) {
+    const std::size_t end = encoded.find("?=", at + 10);
+    ASSERT_LE(end + 2 - at, 75u);
+    const std::string word = DecodeHeaderWords(encoded.substr(at, end + 2 - at));
+    EXPECT_EQ(word.size() % 3, 0u) << "a word holds whole characters";
+    decoded += word;
+  }
+  EXPECT_EQ(decoded, text);
 }
 
 TEST(HeaderWords, OnlyEscapeLedTextsAreEncoded) {

@@ -69,6 +69,9 @@ TEST(StatusTextFit, PlainTextIsCutAtTheEndWithAnEllipsis) {
   };
   for (const auto& c : cases) EXPECT_EQ(fittedPlainText("Not a folder at all", c.width, measure), c.shown) << c.width;
   EXPECT_EQ(fittedPlainText("", 0, measure), "");
+  // Whole characters of the code page only ("\xC3\xA9" is two units here).
+  EXPECT_EQ(fittedPlainText("Caf\xC3\xA9zzzz", 7, measure, 65001), "Caf...");
+  EXPECT_EQ(fittedPlainText("Caf\xC3\xA9zzzz", 7, measure, 1252), "Caf\xC3...");
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ for arch, exe in builds.items():
     if 1 not in info["icon_groups"]: problems.append("no icon 1")
     manifest = info["manifest"] or ""
     if "<dpiAware" not in manifest or ">false</dpiAware>" not in manifest: problems.append("not marked DPI-unaware")
+    if ">UTF-8</activeCodePage>" not in manifest: problems.append("UTF-8 not asked as the code page")
+    if ">true</longPathAware>" not in manifest: problems.append("not marked long-path aware")
     manifests.add(manifest)
     print("%s %s: version %s, %s" % (arch, exe, strings.get("ProductVersion"), "; ".join(problems) or "ok"))
     ok = ok and not problems

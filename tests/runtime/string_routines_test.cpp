@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/code_page.h"
+
 namespace parvex {
 namespace {
 
@@ -40,6 +42,42 @@ TEST(StrToIntDef, ReadsSettingsTextLikeTheRegistryLayer) {
       {"$100000000", 99},
   };
   for (const auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, 99), c.expected) << '"' << c.text << '"';
+}
+
+TEST(CharacterCut, NeverEndsInsideACharacter) {
+  struct Case {
+    unsigned codePage;
+    const char* text;
+    std::size_t limit;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {1252, "Caf\xE9s", 4, 4},  // single-byte: exactly at the limit
+      {1252, "ab", 5, 2},
+      {65001, "Caf\xC3\xA9s", 4, 3},  // "é" takes two bytes
+      {65001, "Caf\xC3\xA9s", 5, 5},
+      {65001, "\xE4\xB8\xAD\xE5\x9B\xBD", 5, 3},  // two three-byte characters
+      {65001, "\xE4\xB8\xAD\xE5\x9B\xBD", 2, 0},
+      {65001, "a\xF0\x9F\x99\x82", 4, 1},  // a four-byte emoji
+      {65001,
+       "a\xF0\x9F\x99\x82"
+       "b",
+       5, 5},
+      {65001, "\x80\x80\x80\x80\x80\x80", 3, 3},  // no lead byte: cut where it is
+      {932, "\x93\xFA\x96\x7B", 3, 2},            // Shift JIS, a trail byte in the lead range
+      {932, "a\x93\xFA\x96\x7B", 4, 3},
+      {936, "\xD6\xD0\xB9\xFA", 3, 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CharacterCutLength(c.text, c.limit, c.codePage), c.expected) << c.codePage << " " << c.text;
+    std::size_t whole = 0;  // the same boundaries when walked character by character
+    for (std::string_view rest = c.text; !rest.empty() && whole + FirstCharacterLength(rest, c.codePage) <= c.limit;) {
+      const std::size_t n = FirstCharacterLength(rest, c.codePage);
+      whole += n;
+      rest.remove_prefix(n);
+    }
+    EXPECT_EQ(whole, c.expected) << c.text;
+  }
 }
 
 TEST(SplitLines, FollowsMemoLineRules) {

@@ -54,6 +54,8 @@ int FaultConnections(const std::string& scenario) {
 
 std::string SinkMessage(int n) { return ReadFile(In("msg-" + std::to_string(n) + ".eml")); }
 
+std::string SinkMessageAsReceived(int n) { return ReadFile(In("msg-" + std::to_string(n) + ".txt")); }
+
 std::string SinkEnvelope(int n) { return ReadFile(In("msg-" + std::to_string(n) + ".env")); }
 
 int SinkMessageCount() {

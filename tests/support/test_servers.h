@@ -32,6 +32,8 @@ int FaultConnections(const std::string& scenario);
 // Content of the sink's message n (1-based) and its envelope; "" until stored.
 std::string SinkMessage(int n);
 std::string SinkEnvelope(int n);
+// Message n as a strict receiver reads it (see sink_smtp.py), UTF-8; "" until stored.
+std::string SinkMessageAsReceived(int n);
 int SinkMessageCount();
 // Message n once the sink has stored it, or "" when it does not come within the
 // time (generous: the sink writes it a moment after the client's send ended).

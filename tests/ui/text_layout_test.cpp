@@ -40,6 +40,7 @@ struct LayoutCase {
   PageSize page;
   std::vector<PrintLine> lines;
   std::vector<std::vector<std::string>> pages;
+  unsigned codePage = 1252;
 };
 
 TEST(TextLayout, FollowsThePrintingRules) {
@@ -67,11 +68,16 @@ TEST(TextLayout, FollowsThePrintingRules) {
       {"a break after the last line leaves no blank page", {1000, 100}, Lines(k10, {"1", "2", "3", "4", "5"}),
        {{"0:1", "16:2", "32:3", "48:4", "64:5"}}},
       {"nothing to print is one empty page", {1000, 100}, {}, {{}}},
+      // The fake measures 10 a byte: "\xC3\x84" is 20 wide.
+      {"a multi-byte line is broken between characters", {35, 1000}, Lines(k10, {"\xC3\x84\xC3\x96\xC3\x9C"}),
+       {{"0:\xC3\x84", "16:\xC3\x96", "32:\xC3\x9C"}}, 65001},
+      {"a page narrower than one multi-byte character prints it whole", {5, 1000},
+       Lines(k10, {"\xE4\xB8\xAD\xF0\x9F\x99\x82"}), {{"0:\xE4\xB8\xAD", "16:\xF0\x9F\x99\x82"}}, 65001},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeMeasurer measurer;
-    EXPECT_EQ(Render(LayOutLines(c.lines, c.page, measurer)), c.pages);
+    EXPECT_EQ(Render(LayOutLines(c.lines, c.page, measurer, c.codePage)), c.pages);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/file_stamp.h"
 #include "runtime/win32/scoped_handle.h"
 #include "runtime/win32/system_error.h"
@@ -27,19 +29,51 @@ std::int32_t StampOf(const FILETIME& utc, const TIME_ZONE_INFORMATION* zone) {
   return PackFileStamp(t);
 }
 
+// Masks and names are in the process's code page. The find runs on the wide
+// calls because a name of 255 characters takes up to 765 bytes in UTF-8, more
+// than the ANSI find data holds (it would come back cut), and because only they
+// take a path beyond MAX_PATH, with the long-path prefix.
+std::wstring Widened(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+// A mask too long for the plain form gets the long-path prefix on its full path,
+// so the folder is listed wherever the system accepts such paths.
+std::wstring FindMask(const std::string& mask) {
+  std::wstring wide = Widened(mask);
+  if (wide.size() < MAX_PATH || wide.starts_with(L"\\\\?\\")) return wide;
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD n = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (n == 0 || n >= size) return wide;
+  full.resize(n);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 }  // namespace
 
 void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) const {
-  WIN32_FIND_DATAA data;
-  const FindHandle find(FindFirstFileA(mask.c_str(), &data));
+  WIN32_FIND_DATAW data;
+  const FindHandle find(FindFirstFileW(FindMask(mask).c_str(), &data));
   if (!find) return;
   // Read once per folder: asking for the zone at every entry costs more than the
   // enumeration itself.
   TIME_ZONE_INFORMATION zoneInfo;
   const bool haveZone = GetTimeZoneInformation(&zoneInfo) != TIME_ZONE_ID_INVALID;
+  char name[4 * MAX_PATH];
   do {
-    onEntry(data.cFileName, StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
-  } while (FindNextFileA(find.Get(), &data));
+    // A name has fewer than MAX_PATH wide characters, none of them more than
+    // three bytes in any code page, so the buffer always holds it.
+    const int n = WideCharToMultiByte(CP_ACP, 0, data.cFileName, -1, name, sizeof name, nullptr, nullptr);
+    onEntry(std::string_view(name, n > 0 ? static_cast<std::size_t>(n - 1) : 0),
+            StampOf(data.ftLastWriteTime, haveZone ? &zoneInfo : nullptr));
+  } while (FindNextFileW(find.Get(), &data));
   const DWORD error = GetLastError();
   if (error != ERROR_NO_MORE_FILES) throw ListingCutShort(SystemErrorText(error));
 }

@@ -6,8 +6,11 @@
 
 namespace parvex {
 namespace {
-constexpr DWORD kFlags = NORM_IGNORECASE;
-}
+// The names come in the process's code page (UTF-8 under the program's
+// manifest); without LOCALE_USE_CP_ACP they would be read in the locale's own
+// page, and letters outside ASCII would neither order nor fold their case.
+constexpr DWORD kFlags = NORM_IGNORECASE | LOCALE_USE_CP_ACP;
+}  // namespace
 
 std::string UserLocaleCollation::sortKey(std::string_view text) const {
   std::string key;

@@ -1,6 +1,4 @@
-// Native stand-ins: no registry of file types, and a fixed ANSI charset so
-// that tests see the same text on every machine.
-#include "mail/ansi_charset.h"
+// Native stand-in: no registry of file types.
 #include "mail/file_types.h"
 
 namespace parvex {
@@ -16,7 +14,5 @@ const FileTypeRegistry& SystemFileTypes() {
   static const NoFileTypes none;
   return none;
 }
-
-std::string AnsiCodePageCharset() { return "windows-1252"; }
 
 }  // namespace parvex

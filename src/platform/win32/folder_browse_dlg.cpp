@@ -2,17 +2,24 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
+#include <cstring>
 #include <utility>
 
 #include "platform/folder_selection.h"
 #include "platform/status_text_fit.h"
 #include "platform/win32/win32_folder_probe.h"
 #include "platform/win32/window_text_measure.h"
+#include "ui/win32/controls.h"
 
 namespace parvex {
 
 namespace {
+
+// The picker fills MAX_PATH characters of display name; in UTF-8 a character
+// may take three bytes.
+constexpr std::size_t kDisplayNameBytes = 3 * MAX_PATH;
 
 constexpr unsigned kKnownOptions =
     bfDirectoriesOnly | bfDomainOnly | bfAncestors | bfComputers | bfPrinters | bfIncludeFiles;
@@ -37,10 +44,36 @@ class ShellMalloc {
   IMalloc* malloc_ = nullptr;
 };
 
+// The parsing name of a file-system item, of any length; "" for an item that is
+// no file-system object (a printer, a computer).
+std::string parsingNameOf(LPCITEMIDLIST item) {
+  IShellFolder* parent = nullptr;
+  LPCITEMIDLIST child = nullptr;
+  if (FAILED(SHBindToParent(item, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) return {};
+  std::string path;
+  SFGAOF attributes = SFGAO_FILESYSTEM;
+  STRRET name{};
+  if (SUCCEEDED(parent->GetAttributesOf(1, &child, &attributes)) && (attributes & SFGAO_FILESYSTEM) &&
+      SUCCEEDED(parent->GetDisplayNameOf(child, SHGDN_FORPARSING, &name))) {
+    char* text = nullptr;
+    if (SUCCEEDED(StrRetToStrA(&name, child, &text))) {
+      path = text;
+      CoTaskMemFree(text);
+    }
+  }
+  parent->Release();
+  return path;
+}
+
+// The item's file-system path, or "" when it has none. The ANSI call holds
+// MAX_PATH bytes, which a path in UTF-8 outgrows long before the system's own
+// limit; it may then come back cut and without its zero, so such a path is
+// asked of the item's folder instead.
 std::string pathOfItem(LPCITEMIDLIST item) {
-  char buffer[MAX_PATH] = {};
+  char buffer[MAX_PATH + 1] = {};
   if (!SHGetPathFromIDListA(item, buffer)) return {};
-  return buffer;
+  if (std::strlen(buffer) < MAX_PATH - 1) return buffer;
+  return parsingNameOf(item);
 }
 
 }  // namespace
@@ -82,9 +115,7 @@ void TFolderBrowseDlg::SetCaption(const std::string& value) {
 
 std::string TFolderBrowseDlg::Caption() const {
   if (!dialog_) return caption_;
-  char buffer[256] = {};
-  SendMessageA(dialog_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
+  return GetText(dialog_);
 }
 
 bool TFolderBrowseDlg::Execute() {
@@ -96,7 +127,7 @@ bool TFolderBrowseDlg::Execute() {
   std::string path;
   {
     ShellMalloc malloc;
-    char* buffer = malloc.get() ? static_cast<char*>(malloc.get()->Alloc(MAX_PATH)) : nullptr;
+    char* buffer = malloc.get() ? static_cast<char*>(malloc.get()->Alloc(kDisplayNameBytes)) : nullptr;
     if (buffer) {
       buffer[0] = '\0';
       LPITEMIDLIST rootList = nullptr;
@@ -112,13 +143,9 @@ bool TFolderBrowseDlg::Execute() {
       info.lParam = reinterpret_cast<LPARAM>(this);
 
       if (LPITEMIDLIST chosenList = SHBrowseForFolderA(&info)) {
-        // The buffer holds the item's display name until now; an item with no
-        // file-system path (a printer, a computer) must not pass it off as a path.
-        buffer[0] = '\0';
-        if (SHGetPathFromIDListA(chosenList, buffer)) {
-          path = buffer;
-          chosen = true;
-        }
+        // An item with no file-system path (a printer, a computer) is no choice.
+        path = pathOfItem(chosenList);
+        chosen = !path.empty();
         imageIndex_ = info.iImage;
         malloc.free(chosenList);
       }

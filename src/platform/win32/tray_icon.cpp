@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "runtime/string_routines.h"
 #include "ui/win32/window_class.h"
 #include "ui/win32/window_thunk.h"
 
@@ -60,8 +61,7 @@ void TTrayIcon::SetShowApp(bool value) {
 }
 
 void TTrayIcon::SetToolTip(std::string value) {
-  if (value.size() > kTipLimit) value.resize(kTipLimit);
-  toolTip_ = std::move(value);
+  toolTip_ = LeftStr(value, kTipLimit);
   updateIcon();
 }
 

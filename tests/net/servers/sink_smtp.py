@@ -2,7 +2,10 @@
 """A real SMTP server (aiosmtpd) on a free loopback port that stores what it
 receives: "<dir>/sink.port" holds the port once it listens; each message's
 content (bytes, after the server removed the dot stuffing) goes to
-"<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env". While "<dir>/sink.pause"
+"<dir>/msg-N.eml" and its envelope to "<dir>/msg-N.env"; "<dir>/msg-N.txt" (UTF-8)
+holds what a strict receiver, Python's email package with its default policy,
+reads from it: the From, To and Subject headers decoded, the count of defects found,
+an empty line and the decoded text of the body. While "<dir>/sink.pause"
 exists the server stops listening (connections are refused) and afterwards
 listens again on the same port; "<dir>/sink.paused" is there exactly while it
 does not listen, so a test can wait for the change. Ends by itself after
@@ -10,10 +13,23 @@ does not listen, so a test can wait for the change. Ends by itself after
 """
 import argparse
 import asyncio
+import email
+import email.policy
 import os
 import sys
 
 from aiosmtpd.smtp import SMTP
+
+
+def as_received(content):
+    try:
+        message = email.message_from_bytes(content, policy=email.policy.default)
+        headers = ["%s: %s" % (name, message[name]) for name in ("From", "To", "Subject")]
+        defects = len(message.defects) + sum(len(getattr(message[name], "defects", ())) for name in message.keys())
+        body = message.get_content().replace("\r\n", "\n") if not message.is_multipart() else ""
+        return "\n".join(headers + ["Defects: %d" % defects, "", body])
+    except Exception as error:  # what a strict receiver cannot read at all
+        return "Unreadable: %r" % error
 
 
 class Store:
@@ -26,6 +42,8 @@ class Store:
         base = os.path.join(self.directory, "msg-%d" % self.count)
         with open(base + ".eml.tmp", "wb") as f:
             f.write(envelope.original_content)
+        with open(base + ".txt", "w", encoding="utf-8", newline="") as f:
+            f.write(as_received(envelope.original_content))
         with open(base + ".env", "w", encoding="latin-1") as f:
             f.write("MAIL FROM:%s\n" % envelope.mail_from)
             for rcpt in envelope.rcpt_tos:
