@@ -150,6 +150,9 @@ WatcherSettings TfrmWatcher::settingsFromScreen() const {
   s.sendEmail = GetText(edEmail_);
   s.subject = GetText(edSubject_);
   s.recipients = SplitLines(GetText(meRecipients_));
+  s.smtpSecurity = smtpSecurity_;
+  s.smtpUser = smtpUser_;
+  s.smtpPassword = smtpPassword_;
   return s;
 }
 
@@ -171,6 +174,9 @@ void TfrmWatcher::settingsToScreen(const WatcherSettings& s) {
   SetText(edEmail_, s.sendEmail);
   SetText(edSubject_, s.subject);
   SetText(meRecipients_, JoinLines(s.recipients));
+  smtpSecurity_ = s.smtpSecurity;
+  smtpUser_ = s.smtpUser;
+  smtpPassword_ = s.smtpPassword;
 }
 
 void TfrmWatcher::ReadSettings() {

@@ -125,6 +125,10 @@ class TfrmWatcher final : public TForm, private WatcherScreen, private MailField
   HWND btActivate_ = nullptr, btClose_ = nullptr;
   HWND panel1_ = nullptr, meSummary_ = nullptr, btPrint_ = nullptr, btAppend_ = nullptr;
   HBRUSH summaryBrush_ = nullptr;
+  // The SMTP sign-in as read, written back unchanged with the other settings.
+  SmtpSecurity smtpSecurity_ = SmtpSecurity::None;
+  std::string smtpUser_;
+  std::string smtpPassword_;
 
   // The summary memo and the subject field as the MAPI sender reads them at send time.
   class MemoLines final : public TextLinesSource {
