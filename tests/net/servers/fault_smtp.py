@@ -8,6 +8,7 @@ that has its reply can read what the server got. DATA content goes to
 "<dir>/<name>.data". The server ends by itself after --time-limit seconds.
 """
 import argparse
+import base64
 import os
 import socket
 import struct
@@ -74,7 +75,7 @@ class Session:
             pass
 
     def dialogue(self, greeting=("220 fault ready",), helo=None, bare_helo=None, rcpt=None, data=None,
-                 quit_replies=("221 bye",), data_delay=0):
+                 quit_replies=("221 bye",), data_delay=0, extra=None):
         """A plain session; the arguments replace the usual replies."""
         self.reply(*greeting)
         while True:
@@ -82,6 +83,8 @@ class Session:
             if line is None:
                 return
             verb = line.split(" ", 1)[0].upper()
+            if extra and extra(line):
+                continue
             if line.upper().startswith("HELO "):
                 self.reply(*(helo or ("250 hello",)))
             elif line.upper() == "HELO":
@@ -107,6 +110,50 @@ class Session:
                     return
             else:
                 self.reply("502 unknown command")
+
+
+# The client tests' stand-in for a TLS handshake: "HELLO" in, "WELCOME" out; the
+# bytes stay as they are afterwards, so the dialogue goes on readable.
+def stand_in_handshake(s):
+    hello = s.reader.read(5)
+    s.log("C: <handshake %s>" % hello.decode("latin-1"))
+    s.send("WELCOME")
+
+
+def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False):
+    """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
+    secure = [implicit]
+
+    def extra(line):
+        upper = line.upper()
+        if upper.startswith("EHLO "):
+            offers = ["250-fault esmtp"]
+            if starttls and not secure[0]:
+                offers.append("250-STARTTLS")
+            if auth:
+                offers.append("250-AUTH " + auth)
+            s.reply(*(offers + ["250 8BITMIME"]))
+        elif upper == "STARTTLS":
+            s.reply("220 go ahead")
+            stand_in_handshake(s)
+            secure[0] = True
+        elif upper.startswith("AUTH PLAIN "):
+            good = base64.b64decode(line[11:]) == b"\0user\0secret"
+            s.reply("235 signed in" if good else "535 5.7.8 Authentication credentials invalid")
+        elif upper == "AUTH LOGIN":
+            s.reply("334 VXNlcm5hbWU6")
+            user = s.read_line()
+            s.reply("334 UGFzc3dvcmQ6")
+            password = s.read_line()
+            good = (user, password) == ("dXNlcg==", "c2VjcmV0")
+            s.reply("235 signed in" if good else "535 5.7.8 Authentication credentials invalid")
+        else:
+            return False
+        return True
+
+    if implicit:
+        stand_in_handshake(s)
+    s.dialogue(greeting=("220 fault esmtp ready",), extra=extra)
 
 
 def reject_bad(line):
@@ -139,6 +186,11 @@ SCENARIOS = {
     "slow_data": lambda s: s.dialogue(data_delay=8),
     # Holds its reply to the message far beyond any test's wait.
     "held_data": lambda s: s.dialogue(data_delay=45),
+    "esmtp": esmtp,
+    "esmtp_no_starttls": lambda s: esmtp(s, starttls=False),
+    "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
+    "esmtp_no_auth": lambda s: esmtp(s, auth=None),
+    "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
 }
 
 BARE_LF = {"odd_endings"}
