@@ -117,6 +117,10 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
       // A notification still queued for a socket closed since (the end of the
       // last send) must not mark the new connection closed or failed.
       if (socketHandle_ == kInvalidSocket || wParam != static_cast<std::uintptr_t>(socketHandle_)) return 0;
+      // Windows hands the number of a socket just closed to the next one, and the
+      // old socket's last events (its FD_CLOSE) may still be queued. Before the
+      // connection is made only FD_CONNECT can be this socket's own.
+      if (!connectDone_ && SelectEvent(lParam) != kFdConnect) return 0;
       notifyError_ = SelectError(lParam);
       errorPending_ = notifyError_ != 0;
       if (!errorPending_) {

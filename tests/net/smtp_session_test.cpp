@@ -256,6 +256,15 @@ TEST_F(LiveSmtp, AQuitDuringAWaitEndsTheSendAtOnce) {
   EXPECT_FALSE(client.Connected());
 }
 
+TEST_F(LiveSmtp, EverySendReadsMultiLineRepliesWhole) {
+  // The server's close of the first connection must not cut the next one's replies short.
+  Use("multiline");
+  for (int send = 1; send <= 2; ++send) {
+    EXPECT_EQ(Fails(), "(sent)") << send;
+    EXPECT_EQ(Transcript().rfind("C: HELO " + smtp->LocalHost() + "\nC: MAIL", 0), 0u) << send << Transcript();
+  }
+}
+
 TEST_F(LiveSmtp, ServerTextIsRequired) {
   smtp->Server.clear();
   EXPECT_EQ(Fails(), "socket: Server property is required");
@@ -325,7 +334,7 @@ TEST_F(LiveSecureSmtp, StartTlsThenSignInThenThePlainDialogue) {
 
   Use("esmtps");  // TLS from the first byte
   smtp->Security = SmtpSecurity::Implicit;
-  EXPECT_EQ(Fails(), "(sent)");
+  EXPECT_EQ(Fails(), "(sent)") << Transcript();
   EXPECT_EQ(Transcript().rfind("C: <handshake HELLO>\n" + Ehlo() + "C: AUTH PLAIN", 0), 0u) << Transcript();
 }
 
@@ -370,7 +379,7 @@ TEST_F(LiveSecureSmtp, SignInOnTheLoopbackWithEachMechanism) {
     smtp->Password = c.password;
     std::string expected = c.result;
     if (auto at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, Server());
-    EXPECT_EQ(Fails(), expected) << c.scenario;
+    EXPECT_EQ(Fails(), expected) << c.scenario << Transcript();
     EXPECT_EQ(Transcript().find("STARTTLS"), std::string::npos) << c.scenario;
     EXPECT_NE(Transcript().find(Ehlo()), std::string::npos) << c.scenario;
     EXPECT_NE(Transcript().find(c.sent), std::string::npos) << c.scenario << "\n" << Transcript();
