@@ -11,6 +11,7 @@
 #include "app/change_detection.h"
 #include "app/folder_slots.h"
 #include "app/snapshot.h"
+#include "net/smtp_security.h"
 #include "runtime/user_clock.h"
 
 namespace parvex {
@@ -51,6 +52,9 @@ struct MailRequest {
   std::string senderName;
   std::string senderAddress;
   std::vector<std::string> body;
+  SmtpSecurity smtpSecurity = SmtpSecurity::None;
+  std::string smtpUser;
+  std::string smtpPassword;  // as stored: sealed, base64
 };
 
 class MailSender {

@@ -342,6 +342,9 @@ MailRequest TfrmWatcher::mailRequest() const {
   r.server = GetText(edServer_);
   r.senderName = GetText(edSender_);
   r.senderAddress = GetText(edEmail_);
+  r.smtpSecurity = smtpSecurity_;
+  r.smtpUser = smtpUser_;
+  r.smtpPassword = smtpPassword_;
   return r;
 }
 
