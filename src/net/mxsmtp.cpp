@@ -40,11 +40,6 @@ std::string Base64(const std::string& bytes) {
   return text;
 }
 
-bool IsLocalHost(std::string host) {
-  for (char& c : host) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return host == "localhost" || host == "127.0.0.1";
-}
-
 // The port of SMTP over TLS from the first byte, used when Server names none.
 constexpr std::uint16_t kSmtpsPort = 465;
 
@@ -146,7 +141,7 @@ void TmxSMTP::CheckBeforeConnecting() {
     throw ETlsError("No secure connection can be made on this system.");
   }
   // A password never crosses a network in clear.
-  if (!UserName.empty() && Security == SmtpSecurity::None && !IsLocalHost(HostPart()))
+  if (!UserName.empty() && Security == SmtpSecurity::None && !ServerIsThisComputer(Server))
     Refuse("The password for " + Server + " is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
 }
 
