@@ -85,6 +85,7 @@ void TfrmWatcher::wireEvents() {
   OnClick(kRbSMTP, [this] { rbMAPIClick(); });
   OnClick(kBtHelp, [this] { btHelpClick(); });
   OnClick(kBtAbout, [this] { btAboutClick(); });
+  OnClick(kBtSmtpSecurity, [this] { btSmtpSecurityClick(); });
   OnClick(kBtActivate, [this] { btActivateClick(); });
   OnClick(IDOK, [this] { btActivateClick(); });
   OnClick(kBtClose, [this] { btCloseClick(); });
@@ -249,7 +250,20 @@ void TfrmWatcher::rbSoundAlarmClick() {
   SetVisible(pageControl1_->Handle(), !IsShown(pnlAlarm_));
 }
 
-void TfrmWatcher::rbMAPIClick() { SetVisible(pnlSMTP_, IsChecked(rbSMTP_)); }
+void TfrmWatcher::rbMAPIClick() {
+  SetVisible(pnlSMTP_, IsChecked(rbSMTP_));
+  SetVisible(btSmtpSecurity_, IsChecked(rbSMTP_));
+}
+
+void TfrmWatcher::btSmtpSecurityClick() {
+  SetStayOnTop(false);
+  TfrmSmtpSecurity dialog(Application(), Handle(), {smtpSecurity_, smtpUser_, smtpPassword_});
+  dialog.ShowModal();
+  if (!dialog.Result()) return;
+  smtpSecurity_ = dialog.Result()->security;
+  smtpUser_ = dialog.Result()->user;
+  smtpPassword_ = dialog.Result()->sealedPassword;
+}
 
 void TfrmWatcher::Button2Click() { playAlarmSound(); }
 
