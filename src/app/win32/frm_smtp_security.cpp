@@ -7,6 +7,8 @@
 namespace parvex {
 namespace {
 
+using namespace smtp_security;
+
 constexpr int kClientWidth = 320;
 constexpr int kClientHeight = 214;
 

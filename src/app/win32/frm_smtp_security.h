@@ -7,19 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "app/win32/smtp_security_controls.h"
 #include "net/smtp_security.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
 
 namespace parvex {
-
-inline constexpr const char* kSmtpSecurityWindowClass = "TfrmSmtpSecurity";
-inline constexpr int kRbSecurityNone = 2001;
-inline constexpr int kRbSecurityStartTls = 2002;
-inline constexpr int kRbSecurityImplicit = 2003;
-inline constexpr int kEdSmtpUser = 2004;
-inline constexpr int kEdSmtpPassword = 2005;
-inline constexpr int kLbPasswordStored = 2006;
 
 struct SmtpSignIn {
   SmtpSecurity security = SmtpSecurity::None;
