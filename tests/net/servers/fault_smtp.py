@@ -11,6 +11,7 @@ import argparse
 import base64
 import os
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -120,7 +121,21 @@ def stand_in_handshake(s):
     s.send("WELCOME")
 
 
-def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False):
+# Certificates for the real TLS scenarios ("tls_*"), when --certs names a folder
+# that holds them (the Windows harness makes them with a test CA).
+CERTS = {}
+
+
+def real_handshake(s, cert):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    context.load_cert_chain(*CERTS[cert])
+    s.conn = context.wrap_socket(s.conn, server_side=True)
+    s.reader = s.conn.makefile("rb")
+    s.log("C: <tls %s>" % s.conn.version())
+
+
+def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None):
     """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
     secure = [implicit]
 
@@ -135,7 +150,10 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False):
             s.reply(*(offers + ["250 8BITMIME"]))
         elif upper == "STARTTLS":
             s.reply("220 go ahead")
-            stand_in_handshake(s)
+            if cert:
+                real_handshake(s, cert)
+            else:
+                stand_in_handshake(s)
             secure[0] = True
         elif upper.startswith("AUTH PLAIN "):
             good = base64.b64decode(line[11:]) == b"\0user\0secret"
@@ -152,7 +170,10 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False):
         return True
 
     if implicit:
-        stand_in_handshake(s)
+        if cert:
+            real_handshake(s, cert)
+        else:
+            stand_in_handshake(s)
     s.dialogue(greeting=("220 fault esmtp ready",), extra=extra)
 
 
@@ -191,6 +212,9 @@ SCENARIOS = {
     "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
     "esmtp_no_auth": lambda s: esmtp(s, auth=None),
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
+    "tls_starttls": lambda s: esmtp(s, cert="good"),
+    "tls_smtps": lambda s: esmtp(s, starttls=False, implicit=True, cert="good"),
+    "tls_unknown_ca": lambda s: esmtp(s, cert="unknown_ca"),
 }
 
 BARE_LF = {"odd_endings"}
@@ -231,7 +255,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--time-limit", type=float, default=300)
+    parser.add_argument("--certs", help="folder with good.pem/good.key and unknown_ca.pem/unknown_ca.key")
     args = parser.parse_args()
+    if args.certs:
+        for name in ("good", "unknown_ca"):
+            CERTS[name] = (os.path.join(args.certs, name + ".pem"), os.path.join(args.certs, name + ".key"))
     os.makedirs(args.dir, exist_ok=True)
     ports = []
     for name in SCENARIOS:
