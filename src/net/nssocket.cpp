@@ -555,7 +555,16 @@ int TnsSocket::ReadSecureLine(std::string& line) {
       throw ERangeError();
     }
     const std::size_t before = tlsPlain_.size();
-    if (!tls_->Decrypt(tlsIn_, tlsPlain_)) {
+    bool open = true;
+    try {
+      open = tls_->Decrypt(tlsIn_, tlsPlain_);
+    } catch (const ETlsError&) {
+      // A record that does not decrypt leaves nothing to trust on this connection.
+      counter_.Stop();
+      Close();
+      throw;
+    }
+    if (!open) {
       peerClosed_ = true;
       break;
     }
