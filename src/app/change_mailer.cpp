@@ -1,5 +1,7 @@
 #include "app/change_mailer.h"
 
+#include "app/password_seal.h"
+
 namespace parvex {
 
 void ChangeMailer::send(const MailRequest& request) {
@@ -21,6 +23,17 @@ void ChangeMailer::sendBySmtp(const MailRequest& request) {
   smtp_.Server = request.server;
   message_.Sender().SetAddress(request.senderAddress);
   message_.Sender().SetName(request.senderName);
+  smtp_.Security = request.smtpSecurity;
+  smtp_.UserName = request.smtpUser;
+  // The password is in clear only for the length of the send.
+  struct ForgetPassword {
+    std::string& password;
+    ~ForgetPassword() {
+      std::fill(password.begin(), password.end(), '\0');
+      password.clear();
+    }
+  } forget{smtp_.Password};
+  smtp_.Password = request.smtpUser.empty() ? std::string() : UnsealPassword(sealer_, request.smtpPassword);
   stampOrigin();
   pump_.processMessages();
   smtp_.SendMail();

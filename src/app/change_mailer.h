@@ -4,6 +4,7 @@
 // components; this fills them in the order the send needs.
 #include "app/mail_origin.h"
 #include "app/monitor_cycle.h"
+#include "app/password_seal.h"
 #include "mail/mail_message.h"
 #include "net/mxsmtp.h"
 #include "platform/mapi_send_message.h"
@@ -14,7 +15,11 @@ namespace parvex {
 class ChangeMailer final : public MailSender {
  public:
   ChangeMailer(TmxSMTP& smtp, TmxMessage& message, TMapiSendMessage& mapi, MessagePump& pump, MailOrigin& origin)
-      : smtp_(smtp), message_(message), mapi_(mapi), pump_(pump), origin_(origin) {}
+      : ChangeMailer(smtp, message, mapi, pump, origin, UserSecretSealer()) {}
+  // The stored SMTP password is unsealed with `sealer` at each send.
+  ChangeMailer(TmxSMTP& smtp, TmxMessage& message, TMapiSendMessage& mapi, MessagePump& pump, MailOrigin& origin,
+               const SecretSealer& sealer)
+      : smtp_(smtp), message_(message), mapi_(mapi), pump_(pump), origin_(origin), sealer_(sealer) {}
 
   void send(const MailRequest& request) override;
 
@@ -27,6 +32,7 @@ class ChangeMailer final : public MailSender {
   TMapiSendMessage& mapi_;
   MessagePump& pump_;
   MailOrigin& origin_;
+  const SecretSealer& sealer_;
   unsigned sent_ = 0;
 };
 

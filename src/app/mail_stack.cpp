@@ -1,5 +1,7 @@
 #include "app/mail_stack.h"
 
+#include "net/system_tls.h"
+
 namespace parvex {
 
 MailStack::MailStack(MailPlatform& platform, MessagePump& pump, const TextLinesSource& summary,
@@ -10,6 +12,7 @@ MailStack::MailStack(MailPlatform& platform, MessagePump& pump, const TextLinesS
   mxSMTP1_.MailMessage = &mxMsg_;
   mxSMTP1_.DefaultPort = 25;
   mxSMTP1_.SetWinsockLoaded(true);
+  mxSMTP1_.TlsFactory = SystemTlsFactory();
   mxMsg_.SetContentType("text/plain");
   mxMsg_.SetSubject("PARVEX 2000 directory change!");
   mxMsg_.SetReturnReceipt(false);

@@ -28,6 +28,11 @@ bool MonitorCycle::btActivateClick() {
     screen_.makeReachable();
     return false;
   }
+  if (const char* problem = signInProblem()) {
+    screen_.showMessage(problem);
+    screen_.makeReachable();
+    return false;
+  }
   screen_.saveSettings();
   try {
     ClearAndReload();
@@ -46,6 +51,16 @@ bool MonitorCycle::btActivateClick() {
   screen_.setTrayActive(true);
   screen_.hideWindow();
   return true;
+}
+
+const char* MonitorCycle::signInProblem() const {
+  if (screen_.soundAlarmSelected()) return nullptr;
+  const MailRequest r = mailFields_.mailRequest();
+  if (r.useMapi || r.smtpUser.empty()) return nullptr;
+  if (r.smtpPassword.empty()) return kNoSmtpPasswordMessage;
+  // A password never crosses a network in clear.
+  if (r.smtpSecurity == SmtpSecurity::None && !ServerIsThisComputer(r.server)) return kSmtpPasswordInClearMessage;
+  return nullptr;
 }
 
 void MonitorCycle::ClearAndReload() {

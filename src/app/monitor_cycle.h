@@ -11,6 +11,7 @@
 #include "app/change_detection.h"
 #include "app/folder_slots.h"
 #include "app/snapshot.h"
+#include "net/smtp_security.h"
 #include "runtime/user_clock.h"
 
 namespace parvex {
@@ -51,6 +52,9 @@ struct MailRequest {
   std::string senderName;
   std::string senderAddress;
   std::vector<std::string> body;
+  SmtpSecurity smtpSecurity = SmtpSecurity::None;
+  std::string smtpUser;
+  std::string smtpPassword;  // as stored: sealed, base64
 };
 
 class MailSender {
@@ -72,6 +76,11 @@ inline constexpr const char* kTimerFailedMessage =
     "Parvex could not start its scan timer, so it is not monitoring. Close some programs and press Activate again.";
 inline constexpr const char* kNoOptionsMessage =
     "You didn't select any notification options.  Parvex will not be activated.";
+inline constexpr const char* kNoSmtpPasswordMessage =
+    "You entered an SMTP user name but no password.  Parvex will not be activated.";
+inline constexpr const char* kSmtpPasswordInClearMessage =
+    "The SMTP password would be sent without encryption: choose STARTTLS or SSL/TLS for this server.  Parvex will "
+    "not be activated.";
 
 class MonitorCycle {
  public:
@@ -100,6 +109,8 @@ class MonitorCycle {
   bool inTick() const { return inTick_; }
 
  private:
+  // Why the SMTP sign-in cannot be used as entered; null when it can (or is not used).
+  const char* signInProblem() const;
   void runTick();
 
   WatcherScreen& screen_;

@@ -11,6 +11,15 @@ namespace {
 std::string dirName(int i) { return "Dir" + IntToStr(i + 1); }
 std::string recipName(int i) { return "Recip" + IntToStr(i); }
 
+// A number this version does not know reads as no security, like a missing value;
+// the sign-in never goes out in clear over a network either way.
+SmtpSecurity ReadSecurity(const IniStore& store) {
+  const int n = ReadInteger(store, kOptsSection, "SmtpSecurity", 0);
+  if (n == static_cast<int>(SmtpSecurity::StartTls)) return SmtpSecurity::StartTls;
+  if (n == static_cast<int>(SmtpSecurity::Implicit)) return SmtpSecurity::Implicit;
+  return SmtpSecurity::None;
+}
+
 }  // namespace
 
 void ReadSettings(const IniStore& store, WatcherSettings& s) {
@@ -36,6 +45,9 @@ void ReadSettings(const IniStore& store, WatcherSettings& s) {
     std::string line = ReadString(store, kOptsSection, recipName(i), "");
     if (!line.empty()) s.recipients.push_back(std::move(line));
   }
+  s.smtpSecurity = ReadSecurity(store);
+  s.smtpUser = ReadString(store, kOptsSection, "SmtpUser", "");
+  s.smtpPassword = ReadString(store, kOptsSection, "SmtpPassword", "");
 }
 
 void WriteSettings(IniStore& store, const WatcherSettings& s) {
@@ -55,6 +67,9 @@ void WriteSettings(IniStore& store, const WatcherSettings& s) {
   WriteInteger(store, kOptsSection, "NumRecip", static_cast<int>(s.recipients.size()));
   for (std::size_t i = 0; i < s.recipients.size(); ++i)
     WriteString(store, kOptsSection, recipName(static_cast<int>(i) + 1), s.recipients[i]);
+  WriteInteger(store, kOptsSection, "SmtpSecurity", static_cast<int>(s.smtpSecurity));
+  WriteString(store, kOptsSection, "SmtpUser", s.smtpUser);
+  WriteString(store, kOptsSection, "SmtpPassword", s.smtpPassword);
 }
 
 bool ReadAutoStart(const IniStore& store) { return ReadBool(store, kOptsSection, "AutoStart", false); }

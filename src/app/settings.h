@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/snapshot.h"
+#include "net/smtp_security.h"
 #include "runtime/ini_store.h"
 
 namespace parvex {
@@ -31,6 +32,11 @@ struct WatcherSettings {
   std::string sendEmail;
   std::string subject;
   std::vector<std::string> recipients;
+  // The SMTP sign-in. The password is kept only as stored: sealed for the
+  // Windows user and written as base64 text (see password_seal.h).
+  SmtpSecurity smtpSecurity = SmtpSecurity::None;
+  std::string smtpUser;
+  std::string smtpPassword;
 };
 
 // Reads into settings value by value; missing values take the first-run defaults

@@ -1,5 +1,6 @@
 #include "net/mxsmtp.h"
 
+#include "mail/base64.h"
 #include "mail/mail_errors.h"
 #include "net/net_errors.h"
 #include "net/net_strings.h"
@@ -31,6 +32,15 @@ std::string Visible(const std::string& text) {
   }
   return shown;
 }
+
+std::string Base64(const std::string& bytes) {
+  std::string text;
+  AppendBase64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), text);
+  return text;
+}
+
+// The port of SMTP over TLS from the first byte, used when Server names none.
+constexpr std::uint16_t kSmtpsPort = 465;
 
 }  // namespace
 
@@ -88,6 +98,7 @@ void TmxSMTP::DropConnection() {
 void TmxSMTP::Open() {
   if (Server.empty()) SocketError(sServerRequired);
   ResetState();
+  FixedPort = Security == SmtpSecurity::Implicit ? kSmtpsPort : 0;
   TmxMailBase::Open();
 }
 
@@ -107,11 +118,78 @@ void TmxSMTP::Command(const std::string& text, int expected) {
 }
 
 void TmxSMTP::Login() {
+  if (Extended()) {
+    ExtendedLogin();
+    return;
+  }
   ConnectSocket();
   Expect(2);
   SendLine("HELO " + LocalHost());
   if (Succeeded(ReadReply(), 2)) return;
   Command("HELO", 2);
+}
+
+void TmxSMTP::Refuse(const std::string& text) {
+  DropConnection();
+  throw EServerError(text);
+}
+
+void TmxSMTP::CheckBeforeConnecting() {
+  if (Security != SmtpSecurity::None && !TlsFactory) {
+    DropConnection();
+    throw ETlsError("No secure connection can be made on this system.");
+  }
+  // A password never crosses a network in clear.
+  if (!UserName.empty() && Security == SmtpSecurity::None && !ServerIsThisComputer(Server))
+    Refuse("The password for " + Server + " is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
+}
+
+void TmxSMTP::ExtendedLogin() {
+  CheckBeforeConnecting();
+  ConnectSocket();
+  if (Security == SmtpSecurity::Implicit) Secure();
+  Expect(2);
+  SmtpCapabilities offered = Ehlo();
+  if (Security == SmtpSecurity::StartTls) {
+    if (!offered.startTls)
+      Refuse("The server " + Server + " does not offer STARTTLS; nothing was sent without encryption.");
+    Command("STARTTLS", 2);
+    Secure();
+    offered = Ehlo();
+  }
+  if (!UserName.empty()) SignIn(offered);
+}
+
+SmtpCapabilities TmxSMTP::Ehlo() {
+  Command("EHLO " + LocalHost(), 2);
+  return ParseEhloReply(ReplyLines());
+}
+
+void TmxSMTP::Secure() {
+  try {
+    StartTls(TlsFactory(HostPart()));
+  } catch (const ETlsError& e) {
+    throw ETlsError("The secure connection to " + Server + " failed: " + e.Message());
+  }
+}
+
+void TmxSMTP::SignInStep(const std::string& line, int expected) {
+  SendLine(line);
+  if (Succeeded(ReadReply(), expected)) return;
+  if (LastReply().empty()) throw ServerError();
+  throw EServerError("The server " + Server + " refused the sign-in: " + LastReply());
+}
+
+void TmxSMTP::SignIn(const SmtpCapabilities& offered) {
+  if (offered.authPlain) {
+    SignInStep("AUTH PLAIN " + Base64(std::string(1, '\0') + UserName + '\0' + Password), 2);
+  } else if (offered.authLogin) {
+    SignInStep("AUTH LOGIN", 3);
+    SignInStep(Base64(UserName), 3);
+    SignInStep(Base64(Password), 2);
+  } else {
+    throw EServerError("The server " + Server + " offers no sign-in method this program knows (AUTH PLAIN or LOGIN).");
+  }
 }
 
 void TmxSMTP::Logout() {

@@ -8,6 +8,9 @@
 #include "mail/mail_message.h"
 #include "net/mxmb.h"
 #include "net/net_errors.h"
+#include "net/smtp_capabilities.h"
+#include "net/smtp_security.h"
+#include "net/tls_channel.h"
 
 // <windows.h> maps SendMessage to SendMessageA; keep the method's own name.
 #pragma push_macro("SendMessage")
@@ -35,6 +38,13 @@ class TmxSMTP : public TmxMailBase {
   // Not owned; the owner clears it when the message goes away.
   TmxMessage* MailMessage = nullptr;
 
+  // With no security and no user name the dialogue is the plain HELO one.
+  SmtpSecurity Security = SmtpSecurity::None;
+  std::string UserName;  // empty: no sign-in
+  std::string Password;
+  // Makes the secure channel; needed for any security but None.
+  TlsChannelFactory TlsFactory;
+
   // Connect, SendMessage, and Disconnect in every case.
   void SendMail();
   void Connect();
@@ -57,6 +67,17 @@ class TmxSMTP : public TmxMailBase {
   bool Succeeded(int code, int expected) const { return code / 100 == expected; }
   void CheckEnvelopeAddresses() const;
   bool StreamEndsWithLineBreak();
+
+  // EHLO, STARTTLS and the sign-in, when the settings ask for any of them.
+  bool Extended() const { return Security != SmtpSecurity::None || !UserName.empty(); }
+  void ExtendedLogin();
+  void CheckBeforeConnecting();
+  SmtpCapabilities Ehlo();
+  void Secure();
+  void SignIn(const SmtpCapabilities& offered);
+  void SignInStep(const std::string& line, int expected);
+  // Drops the connection without another word to the server, then raises.
+  [[noreturn]] void Refuse(const std::string& text);
 
   // Closes the socket and forgets the session's state.
   void DropConnection();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "net/net_errors.h"
 #include "net/net_strings.h"
@@ -116,6 +117,10 @@ std::optional<std::intptr_t> TnsSocket::WindowProc(unsigned message, std::uintpt
       // A notification still queued for a socket closed since (the end of the
       // last send) must not mark the new connection closed or failed.
       if (socketHandle_ == kInvalidSocket || wParam != static_cast<std::uintptr_t>(socketHandle_)) return 0;
+      // Windows hands the number of a socket just closed to the next one, and the
+      // old socket's last events (its FD_CLOSE) may still be queued. Before the
+      // connection is made only FD_CONNECT can be this socket's own.
+      if (!connectDone_ && SelectEvent(lParam) != kFdConnect) return 0;
       notifyError_ = SelectError(lParam);
       errorPending_ = notifyError_ != 0;
       if (!errorPending_) {
@@ -244,8 +249,9 @@ void TnsSocket::ResolveHost() {
 }
 
 void TnsSocket::ResolvePort(int typedPort) {
-  if (typedPort > 0) {
-    remotePort_ = static_cast<std::uint16_t>(typedPort);
+  const int port = typedPort > 0 ? typedPort : FixedPort;
+  if (port > 0) {
+    remotePort_ = static_cast<std::uint16_t>(port);
     return;
   }
   if (ServiceName.empty()) {
@@ -309,6 +315,7 @@ void TnsSocket::ConnectSocket() {
 
 int TnsSocket::ReadLine(std::string& line) {
   if (!Connected()) SocketError(sNotConnected);
+  if (tls_) return ReadSecureLine(line);
 
   Wait([this] { return readReady_ || errorPending_; });
   if (cancelRequested_) {
@@ -367,7 +374,9 @@ int TnsSocket::ReadLine(std::string& line) {
 }
 
 int TnsSocket::ReadReply() {
+  replyLines_.clear();
   int code = ReadLine(lastReply_);
+  replyLines_.push_back(lastReply_);
   if (code > 0 && lastReply_.find('-') == 3) {
     int next = 0;
     int lines = 1;
@@ -378,6 +387,7 @@ int TnsSocket::ReadReply() {
         throw ESocketError("The server's reply ran past " + std::to_string(kMaxReplyLines) + " lines.");
       }
       next = ReadLine(lastReply_);
+      replyLines_.push_back(lastReply_);
       // A last line of the bare code ("250") ends the reply too.
     } while (!peerClosed_ && !(next == code && (lastReply_.find(' ') == 3 || lastReply_.size() == 3)));
   }
@@ -386,8 +396,11 @@ int TnsSocket::ReadReply() {
 
 void TnsSocket::SendLine(const std::string& line) {
   if (!Connected()) SocketError(sNotConnected);
-
   const std::string data = line + "\r\n";
+  SendRaw(tls_ ? tls_->Encrypt(data) : data);
+}
+
+void TnsSocket::SendRaw(std::string_view data) {
   counter_.Start();
   std::size_t position = 0;
   do {
@@ -419,25 +432,13 @@ void TnsSocket::SendStream(TStream& stream) {
   do {
     char buffer[kChunk + 1] = {};
     const int n = static_cast<int>(stream.Read(buffer, kChunk));
-    counter_.Start();
-    int position = 0;
-    do {
-      int sent = winsock_.send(socketHandle_, buffer + position, n - position, 0);
-      bool idle = false;
-      if (sent == kSocketError) {
-        int error = winsock_.WSAGetLastError();
-        if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
-        sent = 0;
-        idle = true;  // FD_WRITE tells when there is room again
-      }
-      if (sent >= 1) {
-        counter_.Start();  // the time-out limits the time without progress
-        position += sent;
-      }
-      ProcessMessages();
-      if (idle && position < n && !counter_.Expired && !cancelRequested_) Idle();
-    } while (position < n && !counter_.Expired && !cancelRequested_);
-    counter_.Stop();
+    if (tls_) {
+      const std::string records =
+          n > 0 ? tls_->Encrypt(std::string_view(buffer, static_cast<std::size_t>(n))) : std::string();
+      SendChunk(records.data(), static_cast<int>(records.size()));
+    } else {
+      SendChunk(buffer, n);
+    }
     last = n < kChunk;
 
     if (OnProgress) {
@@ -458,8 +459,129 @@ void TnsSocket::SendStream(TStream& stream) {
   if (OnProgress) OnProgress(*this, 0, 0);
 }
 
+void TnsSocket::SendChunk(const char* data, int n) {
+  counter_.Start();
+  int position = 0;
+  do {
+    int sent = winsock_.send(socketHandle_, data + position, n - position, 0);
+    bool idle = false;
+    if (sent == kSocketError) {
+      int error = winsock_.WSAGetLastError();
+      if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+      sent = 0;
+      idle = true;  // FD_WRITE tells when there is room again
+    }
+    if (sent >= 1) {
+      counter_.Start();  // the time-out limits the time without progress
+      position += sent;
+    }
+    ProcessMessages();
+    if (idle && position < n && !counter_.Expired && !cancelRequested_) Idle();
+  } while (position < n && !counter_.Expired && !cancelRequested_);
+  counter_.Stop();
+}
+
+void TnsSocket::RaiseIfStopped() {
+  if (counter_.Expired) {
+    RaiseTimedOut();
+  } else if (cancelRequested_) {
+    RaiseCanceled();
+  }
+}
+
+TnsSocket::Received TnsSocket::ReceiveSome() {
+  char buffer[16384];
+  for (;;) {
+    ProcessMessages();
+    if (cancelRequested_ || counter_.Expired) return Received::Stopped;
+    const int received = winsock_.recv(socketHandle_, buffer, static_cast<int>(sizeof buffer), 0);
+    if (received > 0) {
+      tlsIn_.append(buffer, static_cast<std::size_t>(received));
+      return Received::Data;
+    }
+    if (received == 0) {
+      peerClosed_ = true;
+      return Received::PeerClosed;
+    }
+    const int error = winsock_.WSAGetLastError();
+    if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
+    Idle();  // FD_READ tells when more has come
+  }
+}
+
+void TnsSocket::StartTls(std::unique_ptr<TlsChannel> channel) {
+  if (!Connected()) SocketError(sNotConnected);
+  tls_.reset();
+  tlsIn_.clear();
+  tlsPlain_.clear();
+  try {
+    std::string toSend;
+    bool done = false;
+    while (!done) {
+      done = channel->Handshake(tlsIn_, toSend);
+      if (!toSend.empty()) SendRaw(std::exchange(toSend, {}));
+      if (done) break;
+      counter_.Start();
+      const Received got = ReceiveSome();
+      counter_.Stop();
+      RaiseIfStopped();
+      if (got == Received::PeerClosed) throw ETlsError("The server closed the connection during the handshake.");
+    }
+    channel->VerifyServer();
+  } catch (...) {
+    // Half a handshake, or a server we do not trust: not one more byte goes to it.
+    counter_.Stop();
+    Close();
+    throw;
+  }
+  tls_ = std::move(channel);
+}
+
+int TnsSocket::ReadSecureLine(std::string& line) {
+  line.clear();
+  counter_.Start();  // the whole line must arrive within TimeOut
+  for (;;) {
+    const std::size_t lf = tlsPlain_.find('\n');
+    if (lf != std::string::npos && lf < static_cast<std::size_t>(kMaxLine)) {
+      counter_.Stop();
+      line = tlsPlain_.substr(0, lf + 1);
+      tlsPlain_.erase(0, lf + 1);
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      return ReplyCode(line);
+    }
+    if (tlsPlain_.size() >= static_cast<std::size_t>(kMaxLine)) {
+      counter_.Stop();
+      Close();
+      throw ERangeError();
+    }
+    const std::size_t before = tlsPlain_.size();
+    bool open = true;
+    try {
+      open = tls_->Decrypt(tlsIn_, tlsPlain_);
+    } catch (const ETlsError&) {
+      // A record that does not decrypt leaves nothing to trust on this connection.
+      counter_.Stop();
+      Close();
+      throw;
+    }
+    if (!open) {
+      peerClosed_ = true;
+      break;
+    }
+    if (tlsPlain_.size() > before) continue;
+    if (ReceiveSome() != Received::Data) break;
+  }
+  counter_.Stop();
+  RaiseIfStopped();
+  return -1;
+}
+
 void TnsSocket::Close() {
   if (!Connected()) return;
+  // The next connection starts in clear.
+  tls_.reset();
+  tlsIn_.clear();
+  tlsPlain_.clear();
   if (OnClosing) OnClosing(*this);
   winsock_.closesocket(socketHandle_);
   // Nothing more comes for the closed socket; what is already queued is dropped

@@ -8,10 +8,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "net/nswinsock.h"
 #include "net/socket_host.h"
 #include "net/time_counter.h"
+#include "net/tls_channel.h"
 #include "runtime/message_pump.h"
 #include "runtime/streams.h"
 
@@ -37,6 +40,8 @@ class TnsSocket {
   std::string Server;  // host or dotted address, optionally ":" port
   std::uint16_t DefaultPort = 0;
   std::string ServiceName;
+  // When not 0: the port used without a port in Server, with no service lookup.
+  std::uint16_t FixedPort = 0;
 
   TNotifyEvent OnOpen;
   TNotifyEvent OnClosing;
@@ -60,6 +65,10 @@ class TnsSocket {
   std::uint16_t RemotePort() const { return remotePort_; }
   // The server closed its side of the connection.
   bool PeerClosed() const { return peerClosed_; }
+  // Every line of the last reply ReadReply read (LastReply is the last of them).
+  const std::vector<std::string>& ReplyLines() const { return replyLines_; }
+  // The connection runs through a secure channel.
+  bool Secure() const { return tls_ != nullptr; }
 
   virtual void ResetState();
   virtual int ReplyCode(const std::string& line);
@@ -72,6 +81,10 @@ class TnsSocket {
   int ReadReply();
   void SendLine(const std::string& line);
   void SendStream(TStream& stream);
+  // Runs the handshake and verifies the server; from then on every line and the
+  // body go through `channel` until the socket closes. On any failure the socket
+  // is closed (nothing more is sent) and the exception travels on.
+  void StartTls(std::unique_ptr<TlsChannel> channel);
 
   // Reports a Winsock error or a string id (0 reports nothing).
   void SocketError(unsigned code);
@@ -80,6 +93,7 @@ class TnsSocket {
 
  protected:
   void ProcessMessages() { pump_.processMessages(); }
+  std::string HostPart() const;
   TnsWinsock& Winsock() { return winsock_; }
 
  private:
@@ -96,7 +110,6 @@ class TnsSocket {
   // sleeps until a message arrives.
   void Idle();
   [[noreturn]] void GiveUpForQuit();
-  std::string HostPart() const;
   int PortPart() const;
   void ResolveHost();
   // typedPort: the port given in Server, 0 for none (then the service's).
@@ -104,6 +117,16 @@ class TnsSocket {
   void CancelAsyncRequest();
   void EndAsyncRequest(bool answered);
   std::string ErrorText(unsigned code);
+  // Sends all of `data` within TimeOut (the plain line's loop).
+  void SendRaw(std::string_view data);
+  // One chunk of SendStream; every bit of progress reloads the time-out.
+  void SendChunk(const char* data, int n);
+  enum class Received { Data, PeerClosed, Stopped };
+  // Appends what has arrived to tlsIn_, waiting while nothing has; the caller
+  // runs the time counter. Stopped: cancelled or timed out.
+  Received ReceiveSome();
+  int ReadSecureLine(std::string& line);
+  void RaiseIfStopped();
 
   TnsWinsock& winsock_;
   MessagePump& pump_;
@@ -128,6 +151,11 @@ class TnsSocket {
   std::uint16_t notifyError_ = 0;
 
   std::string lastReply_;
+  std::vector<std::string> replyLines_;
+
+  std::unique_ptr<TlsChannel> tls_;
+  std::string tlsIn_;     // received, not yet decrypted
+  std::string tlsPlain_;  // decrypted, not yet read
 
   // Lookup results are written here by Winsock while a request is pending.
   alignas(8) char hostBuffer_[winsock::kAsyncBufferSize] = {};

@@ -195,12 +195,18 @@ TEST(LiveChangeMailer, BadFieldsEndInAClearErrorOrAreCut) {
     const char* name;
     std::string server, recipient, subject;
     const char* error;  // "" when the send goes through
+    std::string user{}, storedPassword{};
+    SmtpSecurity security = SmtpSecurity::None;
   } cases[] = {
       {"blank server", "   ", "a@example.com", "s", "Host not found"},
       {"port out of range", "127.0.0.1:99999", "a@example.com", "s",
        "The port in the server \"127.0.0.1:99999\" is not a number from 1 to 65535."},
       {"long recipient", sink, std::string(290, 'r') + "@example.com", "s", ""},
       {"long subject", sink, "a@example.com", std::string(300, 's'), ""},
+      {"password not sealed", sink, "a@example.com", "s",
+       "The stored SMTP password cannot be read; please enter it again.", "me", "c2VjcmV0"},
+      // No STARTTLS from this server (or no TLS on this system): nothing goes out.
+      {"STARTTLS unavailable", sink, "a@example.com", "s", "*", "", "", SmtpSecurity::StartTls},
   };
   for (const Case& c : cases) {
     Components comp;
@@ -212,6 +218,9 @@ TEST(LiveChangeMailer, BadFieldsEndInAClearErrorOrAreCut) {
     r.server = c.server;
     r.senderAddress = "monitor@example.com";
     r.body = {"Added x"};
+    r.smtpUser = c.user;
+    r.smtpPassword = c.storedPassword;
+    r.smtpSecurity = c.security;
     const int before = test::SinkMessageCount();
     std::string error;
     try {

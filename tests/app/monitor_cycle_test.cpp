@@ -61,10 +61,16 @@ class MemoryScreen final : public WatcherScreen, public MailFields {
     r.useMapi = false;
     r.recipients = SplitLines("a@x\r\n\r\nb@x");  // read from the memo as the window does
     r.subject = "subj";
+    r.server = server;
+    r.smtpSecurity = security;
+    r.smtpUser = user;
+    r.smtpPassword = password;
     return r;
   }
 
   FolderSlots slots;
+  std::string server = "mail.example.com:587", user, password;
+  SmtpSecurity security = SmtpSecurity::None;
   bool optNew = true, optChange = true, optDelete = true, soundAlarm = true;
   int interval = 5;
   std::vector<std::string> messages, memo;
@@ -153,6 +159,31 @@ TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
     EXPECT_EQ(s.timerMs, 0);
     EXPECT_EQ(s.saves, 0);
     EXPECT_FALSE(s.tray);
+  }
+  // A sign-in that cannot work, or would send the password in clear, when mailing by SMTP.
+  struct SignIn {
+    std::string server, user, password;
+    SmtpSecurity security;
+    const char* message;  // null: activated
+  };
+  for (const SignIn& c :
+       std::vector<SignIn>{{"mail.example.com", "me", "", SmtpSecurity::StartTls, kNoSmtpPasswordMessage},
+                           {"mail.example.com:587", "me", "c2VhbGVk", SmtpSecurity::None, kSmtpPasswordInClearMessage},
+                           {"LocalHost:25", "me", "c2VhbGVk", SmtpSecurity::None, nullptr},
+                           {"mail.example.com", "me", "c2VhbGVk", SmtpSecurity::Implicit, nullptr},
+                           {"mail.example.com", "", "c2VhbGVk", SmtpSecurity::None, nullptr}}) {
+    MemoryScreen s;
+    FakeSender snd;
+    MonitorCycle mc(s, s, snd, lister, collation, clock);
+    s.slots[0] = "C:\\w";
+    s.soundAlarm = false;
+    s.server = c.server;
+    s.user = c.user;
+    s.password = c.password;
+    s.security = c.security;
+    EXPECT_EQ(mc.btActivateClick(), c.message == nullptr) << c.server;
+    EXPECT_EQ(s.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}) << c.server;
+    EXPECT_EQ(s.saves, c.message ? 0 : 1) << c.server;
   }
   // A tab is not blank, and one ticked option is enough.
   screen.slots[6] = "\t";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/memory_ini_store.h"
+#include "app/password_seal.h"
 #include "support/message_of.h"
 
 namespace parvex {
@@ -29,6 +30,10 @@ TEST(Settings, FirstRunGivesTheDefaults) {
   EXPECT_TRUE(s.mapi);
   EXPECT_TRUE(s.recipients.empty());
   EXPECT_FALSE(ReadAutoStart(store));
+  // Settings of earlier versions send as before: no security, no sign-in.
+  EXPECT_EQ(s.smtpSecurity, SmtpSecurity::None);
+  EXPECT_EQ(s.smtpUser, "");
+  EXPECT_EQ(s.smtpPassword, "");
 }
 
 TEST(Settings, BooleansReadThroughTheIntegerConversion) {
@@ -98,18 +103,24 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
   s.sendEmail = "me@x";
   s.subject = "Changes";
   s.recipients = {"a@x", "", "b@x"};
+  s.smtpSecurity = SmtpSecurity::Implicit;
+  s.smtpUser = "me";
+  s.smtpPassword = SealPassword(UserSecretSealer(), "pass word");
   WriteSettings(store, s);
 
   std::vector<std::string> expected;
   for (int i = 1; i <= 20; ++i) expected.push_back("Start\\Dir" + std::to_string(i));
-  for (const char* n : {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm", "MAPI", "Server",
-                        "Sender", "SendEmail", "Subject", "NumRecip", "Recip1", "Recip2", "Recip3"})
+  for (const char* n :
+       {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm", "MAPI", "Server", "Sender", "SendEmail",
+        "Subject", "NumRecip", "Recip1", "Recip2", "Recip3", "SmtpSecurity", "SmtpUser", "SmtpPassword"})
     expected.push_back(std::string("Opts\\") + n);
   EXPECT_EQ(store.order, expected);
   EXPECT_EQ(opt(store, "New"), "0");
   EXPECT_EQ(opt(store, "Change"), "1");
   EXPECT_EQ(opt(store, "NumRecip"), "3");
   EXPECT_EQ(opt(store, "Recip2"), "");
+  EXPECT_EQ(opt(store, "SmtpSecurity"), "2");
+  EXPECT_EQ(opt(store, "SmtpPassword").find("pass"), std::string::npos);
 
   const WatcherSettings back = read(store);
   EXPECT_EQ(back.dirs, s.dirs);
@@ -124,6 +135,28 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
   EXPECT_EQ(back.sendEmail, "me@x");
   EXPECT_EQ(back.subject, "Changes");
   EXPECT_EQ(back.recipients, (std::vector<std::string>{"a@x", "b@x"}));
+  EXPECT_EQ(back.smtpSecurity, SmtpSecurity::Implicit);
+  EXPECT_EQ(back.smtpUser, "me");
+  EXPECT_EQ(UnsealPassword(UserSecretSealer(), back.smtpPassword), "pass word");
+}
+
+TEST(Settings, SecurityNumbersAndStoredPasswords) {
+  MemoryIniStore store;
+  for (const auto& [text, security] : std::vector<std::pair<std::string, SmtpSecurity>>{{"0", SmtpSecurity::None},
+                                                                                        {"1", SmtpSecurity::StartTls},
+                                                                                        {"2", SmtpSecurity::Implicit},
+                                                                                        {"3", SmtpSecurity::None},
+                                                                                        {"tls", SmtpSecurity::None}}) {
+    store.values[{"Opts", "SmtpSecurity"}] = text;
+    EXPECT_EQ(read(store).smtpSecurity, security) << text;
+  }
+  EXPECT_EQ(SealPassword(UserSecretSealer(), ""), "");
+  EXPECT_EQ(UnsealPassword(UserSecretSealer(), ""), "");
+  // Clear text, damaged text, or text sealed elsewhere: the user is asked to enter it again.
+  for (const char* stored : {"secret", "c2VjcmV0", "!!"})
+    EXPECT_EQ(testing::MessageOf([&] { UnsealPassword(UserSecretSealer(), stored); }),
+              "The stored SMTP password cannot be read; please enter it again.")
+        << stored;
 }
 
 TEST(Settings, ReadErrorKeepsWhatWasReadAndStopsThere) {

@@ -1,9 +1,12 @@
 // Drives the real parvex.exe as a user would: through its windows, its controls
 // and its tray icon, with the settings read back from the registry.
+#include "app/win32/smtp_security_controls.h"
 #include "e2e_fixture.h"
 
 namespace e2e {
 namespace {
+
+using namespace parvex::smtp_security;
 
 TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   Process* p = nullptr;
@@ -100,6 +103,25 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   EXPECT_TRUE(waitUntil([&] { return visible(control(main, kPnlSMTP)); }, kStepTimeout));
   screenshot(main, "notification-email-smtp");
 
+  // The sign-in is chosen in its own dialog and kept with the rest, the password sealed.
+  ASSERT_TRUE(visible(control(main, kBtSmtpSecurity)));
+  click(control(main, kBtSmtpSecurity));
+  HWND security = nullptr;
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        security = findTopLevel(p->pid(), kSmtpSecurityWindowClass, 0);
+        return visible(security);
+      },
+      kStepTimeout));
+  ASSERT_NE(security, nullptr);
+  EXPECT_TRUE(checked(findControl(security, kRbSecurityNone)));
+  click(findControl(security, kRbSecurityStartTls));
+  setText(findControl(security, kEdSmtpUser), "me@example.com");
+  setText(findControl(security, kEdSmtpPassword), "pass word 17");
+  screenshot(security, "smtp-security");
+  click(findControl(security, IDOK));
+  EXPECT_TRUE(waitUntil([&] { return !visible(security); }, kStepTimeout));
+
   // Closing saves: the first run's values are now in the registry.
   click(control(main, kBtClose));
   ASSERT_TRUE(p->waitExit(kStepTimeout));
@@ -107,6 +129,11 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   EXPECT_EQ(getString("Opts", "SoundAlarm"), "0");
   EXPECT_EQ(getString("Opts", "MAPI"), "0");
   EXPECT_EQ(getString("Start", "Dir1"), "");
+  EXPECT_EQ(getString("Opts", "SmtpSecurity"), "1");
+  EXPECT_EQ(getString("Opts", "SmtpUser"), "me@example.com");
+  const std::string sealed = getString("Opts", "SmtpPassword").value_or("");
+  EXPECT_FALSE(sealed.empty());
+  EXPECT_EQ(sealed.find("pass"), std::string::npos);
 }
 
 TEST_F(ParvexE2E, TypedSettingsSurviveARestart) {

@@ -49,6 +49,8 @@ class LiveSmtp : public ::testing::Test {
       return "message: " + e.Message();
     } catch (const ERangeError& e) {
       return "range: " + e.Message();
+    } catch (const ETlsError& e) {
+      return "tls: " + e.Message();
     }
     return "(sent)";
   }
@@ -254,9 +256,161 @@ TEST_F(LiveSmtp, AQuitDuringAWaitEndsTheSendAtOnce) {
   EXPECT_FALSE(client.Connected());
 }
 
+TEST_F(LiveSmtp, EverySendReadsMultiLineRepliesWhole) {
+  // The server's close of the first connection must not cut the next one's replies short.
+  Use("multiline");
+  for (int send = 1; send <= 2; ++send) {
+    EXPECT_EQ(Fails(), "(sent)") << send;
+    EXPECT_EQ(Transcript().rfind("C: HELO " + smtp->LocalHost() + "\nC: MAIL", 0), 0u) << send << Transcript();
+  }
+}
+
 TEST_F(LiveSmtp, ServerTextIsRequired) {
   smtp->Server.clear();
   EXPECT_EQ(Fails(), "socket: Server property is required");
+}
+
+// Stands in for TLS against the fault server's stand-in handshake ("HELLO" out,
+// "WELCOME" back); the bytes pass unchanged, so the transcript stays readable.
+class StandInTls final : public TlsChannel {
+ public:
+  StandInTls(std::string host, std::string* made, const std::string& refusal)
+      : host_(std::move(host)), made_(made), refusal_(refusal) {}
+  bool Handshake(std::string& received, std::string& toSend) override {
+    if (!helloSent_) {
+      helloSent_ = true;
+      toSend += "HELLO";
+      return false;
+    }
+    if (received.size() < 7) return false;
+    received.erase(0, 7);
+    return true;
+  }
+  void VerifyServer() override {
+    *made_ += host_ + ";";
+    if (!refusal_.empty()) throw ETlsError(refusal_);
+  }
+  std::string Encrypt(std::string_view plain) override { return std::string(plain); }
+  bool Decrypt(std::string& received, std::string& plain) override {
+    plain += std::exchange(received, {});
+    return true;
+  }
+
+ private:
+  std::string host_;
+  std::string* made_;
+  std::string refusal_;
+  bool helloSent_ = false;
+};
+
+class LiveSecureSmtp : public LiveSmtp {
+ protected:
+  void SetUp() override {
+    LiveSmtp::SetUp();
+    smtp->TlsFactory = [this](const std::string& host) {
+      return std::make_unique<StandInTls>(host, &verified, refusal);
+    };
+    smtp->UserName = "user";
+    smtp->Password = "secret";
+  }
+  std::string Ehlo() const { return "C: EHLO " + smtp->LocalHost() + "\n"; }
+  std::string Server() const { return smtp->Server; }
+
+  std::string verified;  // the host names whose certificate was checked
+  std::string refusal;   // what the certificate check says, when it fails
+};
+
+TEST_F(LiveSecureSmtp, StartTlsThenSignInThenThePlainDialogue) {
+  smtp->Security = SmtpSecurity::StartTls;
+  Use("esmtp");
+  EXPECT_EQ(Fails(), "(sent)");
+  EXPECT_EQ(Transcript().rfind(Ehlo() + "C: STARTTLS\nC: <handshake HELLO>\n" + Ehlo() +
+                                   "C: AUTH PLAIN AHVzZXIAc2VjcmV0\nC: MAIL FROM:<monitor@example.com>\n",
+                               0),
+            0u)
+      << Transcript();
+  EXPECT_NE(Transcript().find("C: DATA\nD: "), std::string::npos);
+  EXPECT_EQ(verified, "127.0.0.1;");
+
+  Use("esmtps");  // TLS from the first byte
+  smtp->Security = SmtpSecurity::Implicit;
+  EXPECT_EQ(Fails(), "(sent)") << Transcript();
+  EXPECT_EQ(Transcript().rfind("C: <handshake HELLO>\n" + Ehlo() + "C: AUTH PLAIN", 0), 0u) << Transcript();
+}
+
+TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
+  smtp->Security = SmtpSecurity::StartTls;
+  Use("esmtp_no_starttls");
+  EXPECT_EQ(Fails(),
+            "server: The server " + Server() + " does not offer STARTTLS; nothing was sent without encryption.");
+  EXPECT_EQ(Transcript(), Ehlo());
+  EXPECT_FALSE(smtp->Connected());
+
+  refusal = "the certificate is for another host name";
+  Use("esmtp");
+  EXPECT_EQ(Fails(), "tls: The secure connection to " + Server() + " failed: " + refusal);
+  EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\nC: <handshake HELLO>\n");
+  EXPECT_FALSE(smtp->Connected());
+
+  // A password is not sent in clear to a server elsewhere: no connection at all.
+  smtp->Security = SmtpSecurity::None;
+  const int before = test::FaultConnections("esmtp");
+  const std::string port = std::to_string(test::FaultPort("esmtp"));
+  smtp->Server = "127.0.0.2:" + port;
+  EXPECT_EQ(Fails(), "server: The password for 127.0.0.2:" + port +
+                         " is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
+  EXPECT_EQ(test::FaultConnections("esmtp"), before);
+}
+
+TEST_F(LiveSecureSmtp, SignInOnTheLoopbackWithEachMechanism) {
+  struct Case {
+    const char* scenario;
+    const char* password;
+    std::string result;
+    const char* sent;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"esmtp", "wrong", "server: The server %s refused the sign-in: 535 5.7.8 Authentication credentials invalid",
+            "C: AUTH PLAIN AHVzZXIAd3Jvbmc=\nC: QUIT\n"},
+           {"esmtp_login_only", "secret", "(sent)", "C: AUTH LOGIN\nC: dXNlcg==\nC: c2VjcmV0\nC: MAIL"},
+           {"esmtp_no_auth", "secret",
+            "server: The server %s offers no sign-in method this program knows (AUTH PLAIN or LOGIN).", "C: QUIT\n"}}) {
+    Use(c.scenario);
+    smtp->Password = c.password;
+    std::string expected = c.result;
+    if (auto at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, Server());
+    EXPECT_EQ(Fails(), expected) << c.scenario << Transcript();
+    EXPECT_EQ(Transcript().find("STARTTLS"), std::string::npos) << c.scenario;
+    EXPECT_NE(Transcript().find(Ehlo()), std::string::npos) << c.scenario;
+    EXPECT_NE(Transcript().find(c.sent), std::string::npos) << c.scenario << "\n" << Transcript();
+  }
+  EXPECT_EQ(verified, "");
+}
+
+TEST(SmtpCapabilities, EhloKeywordsInEitherForm) {
+  struct Case {
+    std::vector<std::string> lines;
+    bool startTls, plain, login;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"250-mx hello", "250-starttls", "250 AUTH LOGIN PLAIN"}, true, true, true},
+           {{"250-mx", "250-AUTH=LOGIN", "250 SIZE 100"}, false, false, true},
+           {{"250-mx", "250-AUTH CRAM-MD5 XOAUTH2", "250 STARTTLSX"}, false, false, false},
+           {{"250 STARTTLS"}, false, false, false},  // the greeting line names no keyword
+       }) {
+    const SmtpCapabilities got = ParseEhloReply(c.lines);
+    EXPECT_EQ(got.startTls, c.startTls) << c.lines.back();
+    EXPECT_EQ(got.authPlain, c.plain) << c.lines.back();
+    EXPECT_EQ(got.authLogin, c.login) << c.lines.back();
+  }
+}
+
+TEST_F(LiveSmtp, SmtpsTakesItsOwnPortWhenTheServerNamesNone) {
+  smtp->Server = "127.0.0.1";
+  smtp->Security = SmtpSecurity::Implicit;
+  smtp->Open();
+  EXPECT_EQ(smtp->RemotePort(), 465);
+  smtp->Close();
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ void TfrmWatcher::wireEvents() {
   OnClick(kRbSMTP, [this] { rbMAPIClick(); });
   OnClick(kBtHelp, [this] { btHelpClick(); });
   OnClick(kBtAbout, [this] { btAboutClick(); });
+  OnClick(kBtSmtpSecurity, [this] { btSmtpSecurityClick(); });
   OnClick(kBtActivate, [this] { btActivateClick(); });
   OnClick(IDOK, [this] { btActivateClick(); });
   OnClick(kBtClose, [this] { btCloseClick(); });
@@ -150,6 +151,9 @@ WatcherSettings TfrmWatcher::settingsFromScreen() const {
   s.sendEmail = GetText(edEmail_);
   s.subject = GetText(edSubject_);
   s.recipients = SplitLines(GetText(meRecipients_));
+  s.smtpSecurity = smtpSecurity_;
+  s.smtpUser = smtpUser_;
+  s.smtpPassword = smtpPassword_;
   return s;
 }
 
@@ -171,6 +175,9 @@ void TfrmWatcher::settingsToScreen(const WatcherSettings& s) {
   SetText(edEmail_, s.sendEmail);
   SetText(edSubject_, s.subject);
   SetText(meRecipients_, JoinLines(s.recipients));
+  smtpSecurity_ = s.smtpSecurity;
+  smtpUser_ = s.smtpUser;
+  smtpPassword_ = s.smtpPassword;
 }
 
 void TfrmWatcher::ReadSettings() {
@@ -243,7 +250,20 @@ void TfrmWatcher::rbSoundAlarmClick() {
   SetVisible(pageControl1_->Handle(), !IsShown(pnlAlarm_));
 }
 
-void TfrmWatcher::rbMAPIClick() { SetVisible(pnlSMTP_, IsChecked(rbSMTP_)); }
+void TfrmWatcher::rbMAPIClick() {
+  SetVisible(pnlSMTP_, IsChecked(rbSMTP_));
+  SetVisible(btSmtpSecurity_, IsChecked(rbSMTP_));
+}
+
+void TfrmWatcher::btSmtpSecurityClick() {
+  SetStayOnTop(false);
+  TfrmSmtpSecurity dialog(Application(), Handle(), {smtpSecurity_, smtpUser_, smtpPassword_});
+  dialog.ShowModal();
+  if (!dialog.Result()) return;
+  smtpSecurity_ = dialog.Result()->security;
+  smtpUser_ = dialog.Result()->user;
+  smtpPassword_ = dialog.Result()->sealedPassword;
+}
 
 void TfrmWatcher::Button2Click() { playAlarmSound(); }
 
@@ -336,6 +356,9 @@ MailRequest TfrmWatcher::mailRequest() const {
   r.server = GetText(edServer_);
   r.senderName = GetText(edSender_);
   r.senderAddress = GetText(edEmail_);
+  r.smtpSecurity = smtpSecurity_;
+  r.smtpUser = smtpUser_;
+  r.smtpPassword = smtpPassword_;
   return r;
 }
 

@@ -11,6 +11,7 @@
 #include "app/monitor_cycle.h"
 #include "app/settings.h"
 #include "app/win32/find_file_lister.h"
+#include "app/win32/frm_smtp_security.h"
 #include "app/win32/locale_collation.h"
 #include "app/win32/shell_alarm.h"
 #include "app/win32/win32_mail_platform.h"
@@ -70,6 +71,7 @@ class TfrmWatcher final : public TForm, private WatcherScreen, private MailField
   void drawRaisedCaption(const DRAWITEMSTRUCT& item);
   void createTray();
   void wireEvents();
+  void btSmtpSecurityClick();
   WatcherSettings settingsFromScreen() const;
   void settingsToScreen(const WatcherSettings& s);
   // The change summary as the memo shows it.
@@ -120,11 +122,16 @@ class TfrmWatcher final : public TForm, private WatcherScreen, private MailField
   HWND speedButton6_ = nullptr, button2_ = nullptr, rbSendEmail_ = nullptr;
   HWND rbMAPI_ = nullptr, rbSMTP_ = nullptr, pnlSMTP_ = nullptr;
   HWND edServer_ = nullptr, edSender_ = nullptr, edEmail_ = nullptr;
+  HWND btSmtpSecurity_ = nullptr;
   HWND meRecipients_ = nullptr, edSubject_ = nullptr;
   HWND cbAutoStart_ = nullptr, btHelp_ = nullptr, btAbout_ = nullptr;
   HWND btActivate_ = nullptr, btClose_ = nullptr;
   HWND panel1_ = nullptr, meSummary_ = nullptr, btPrint_ = nullptr, btAppend_ = nullptr;
   HBRUSH summaryBrush_ = nullptr;
+  // The SMTP sign-in as read, written back unchanged with the other settings.
+  SmtpSecurity smtpSecurity_ = SmtpSecurity::None;
+  std::string smtpUser_;
+  std::string smtpPassword_;
 
   // The summary memo and the subject field as the MAPI sender reads them at send time.
   class MemoLines final : public TextLinesSource {

@@ -40,6 +40,7 @@ inline constexpr int kPnlSMTP = 1422;
 inline constexpr int kEdServer = 1423;
 inline constexpr int kEdSender = 1424;
 inline constexpr int kEdEmail = 1425;
+inline constexpr int kBtSmtpSecurity = 1426;
 inline constexpr int kMeRecipients = 1430;
 inline constexpr int kEdSubject = 1431;
 

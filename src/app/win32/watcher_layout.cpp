@@ -91,6 +91,9 @@ void TfrmWatcher::createNotificationPage(HWND page) {
   rbMAPI_ = CreateRadioButton(smtp, "Use MAPI to send e-mail", {8, 6, 200, 17}, kRbMAPI, f, true);
   rbSMTP_ = CreateRadioButton(smtp, "Use SMTP to send e-mail", {8, 26, 200, 17}, kRbSMTP, f, false);
   SetChecked(rbMAPI_, true);
+  btSmtpSecurity_ = CreateButton(smtp, "Security...", {258, 22, 90, 23}, kBtSmtpSecurity, f);
+  hints_->Add(btSmtpSecurity_, "Encryption and sign-in for the SMTP server");
+  SetVisible(btSmtpSecurity_, false);
   pnlSMTP_ = CreatePanel(smtp, Handle(), {8, 48, 340, 84}, kPnlSMTP, false);
   CreateLabel(pnlSMTP_, "SMTP Server", {4, 7, 80, 13}, f);
   edServer_ = CreateEdit(pnlSMTP_, {88, 4, 240, 21}, kEdServer, f);

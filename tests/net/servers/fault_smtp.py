@@ -8,8 +8,10 @@ that has its reply can read what the server got. DATA content goes to
 "<dir>/<name>.data". The server ends by itself after --time-limit seconds.
 """
 import argparse
+import base64
 import os
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -74,7 +76,7 @@ class Session:
             pass
 
     def dialogue(self, greeting=("220 fault ready",), helo=None, bare_helo=None, rcpt=None, data=None,
-                 quit_replies=("221 bye",), data_delay=0):
+                 quit_replies=("221 bye",), data_delay=0, extra=None):
         """A plain session; the arguments replace the usual replies."""
         self.reply(*greeting)
         while True:
@@ -82,6 +84,8 @@ class Session:
             if line is None:
                 return
             verb = line.split(" ", 1)[0].upper()
+            if extra and extra(line):
+                continue
             if line.upper().startswith("HELO "):
                 self.reply(*(helo or ("250 hello",)))
             elif line.upper() == "HELO":
@@ -107,6 +111,70 @@ class Session:
                     return
             else:
                 self.reply("502 unknown command")
+
+
+# The client tests' stand-in for a TLS handshake: "HELLO" in, "WELCOME" out; the
+# bytes stay as they are afterwards, so the dialogue goes on readable.
+def stand_in_handshake(s):
+    hello = s.reader.read(5)
+    s.log("C: <handshake %s>" % hello.decode("latin-1"))
+    s.send("WELCOME")
+
+
+# Certificates for the real TLS scenarios ("tls_*"), when --certs names a folder
+# that holds them (the Windows harness makes them with a test CA).
+CERTS = {}
+
+
+def real_handshake(s, cert):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    context.load_cert_chain(*CERTS[cert])
+    s.conn = context.wrap_socket(s.conn, server_side=True)
+    s.reader = s.conn.makefile("rb")
+    s.log("C: <tls %s>" % s.conn.version())
+
+
+def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None):
+    """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
+    secure = [implicit]
+
+    def extra(line):
+        upper = line.upper()
+        if upper.startswith("EHLO "):
+            offers = ["250-fault esmtp"]
+            if starttls and not secure[0]:
+                offers.append("250-STARTTLS")
+            if auth:
+                offers.append("250-AUTH " + auth)
+            s.reply(*(offers + ["250 8BITMIME"]))
+        elif upper == "STARTTLS":
+            s.reply("220 go ahead")
+            if cert:
+                real_handshake(s, cert)
+            else:
+                stand_in_handshake(s)
+            secure[0] = True
+        elif upper.startswith("AUTH PLAIN "):
+            good = base64.b64decode(line[11:]) == b"\0user\0secret"
+            s.reply("235 signed in" if good else "535 5.7.8 Authentication credentials invalid")
+        elif upper == "AUTH LOGIN":
+            s.reply("334 VXNlcm5hbWU6")
+            user = s.read_line()
+            s.reply("334 UGFzc3dvcmQ6")
+            password = s.read_line()
+            good = (user, password) == ("dXNlcg==", "c2VjcmV0")
+            s.reply("235 signed in" if good else "535 5.7.8 Authentication credentials invalid")
+        else:
+            return False
+        return True
+
+    if implicit:
+        if cert:
+            real_handshake(s, cert)
+        else:
+            stand_in_handshake(s)
+    s.dialogue(greeting=("220 fault esmtp ready",), extra=extra)
 
 
 def reject_bad(line):
@@ -139,6 +207,14 @@ SCENARIOS = {
     "slow_data": lambda s: s.dialogue(data_delay=8),
     # Holds its reply to the message far beyond any test's wait.
     "held_data": lambda s: s.dialogue(data_delay=45),
+    "esmtp": esmtp,
+    "esmtp_no_starttls": lambda s: esmtp(s, starttls=False),
+    "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
+    "esmtp_no_auth": lambda s: esmtp(s, auth=None),
+    "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
+    "tls_starttls": lambda s: esmtp(s, cert="good"),
+    "tls_smtps": lambda s: esmtp(s, starttls=False, implicit=True, cert="good"),
+    "tls_unknown_ca": lambda s: esmtp(s, cert="unknown_ca"),
 }
 
 BARE_LF = {"odd_endings"}
@@ -179,7 +255,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--time-limit", type=float, default=300)
+    parser.add_argument("--certs", help="folder with good.pem/good.key and unknown_ca.pem/unknown_ca.key")
     args = parser.parse_args()
+    if args.certs:
+        for name in ("good", "unknown_ca"):
+            CERTS[name] = (os.path.join(args.certs, name + ".pem"), os.path.join(args.certs, name + ".key"))
     os.makedirs(args.dir, exist_ok=True)
     ports = []
     for name in SCENARIOS:

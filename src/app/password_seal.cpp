@@ -1,0 +1,26 @@
+#include "app/password_seal.h"
+
+#include "mail/base64.h"
+#include "runtime/exceptions.h"
+
+namespace parvex {
+
+std::string SealPassword(const SecretSealer& sealer, std::string_view clear) {
+  if (clear.empty()) return {};
+  const std::string sealed = sealer.Seal(clear);
+  std::string text;
+  AppendBase64(reinterpret_cast<const unsigned char*>(sealed.data()), sealed.size(), text);
+  return text;
+}
+
+std::string UnsealPassword(const SecretSealer& sealer, std::string_view stored) {
+  if (stored.empty()) return {};
+  try {
+    return sealer.Unseal(DecodeBase64Chunk(stored));
+  } catch (const Exception&) {
+    // The user can do one thing about it, whatever the cause: enter it again.
+    throw Exception("The stored SMTP password cannot be read; please enter it again.");
+  }
+}
+
+}  // namespace parvex

@@ -1,0 +1,18 @@
+#pragma once
+// How the SMTP transport protects its connection. The numbers are the ones kept
+// in the settings ("SmtpSecurity"), so they never change.
+#include <string>
+
+namespace parvex {
+
+enum class SmtpSecurity {
+  None = 0,      // the plain dialogue
+  StartTls = 1,  // STARTTLS required; never falls back to a clear connection
+  Implicit = 2,  // TLS from the first byte (SMTPS)
+};
+
+// The server text (host, optionally ":" port) names this computer by name or
+// loopback address: a sign-in there never crosses a network.
+bool ServerIsThisComputer(const std::string& server);
+
+}  // namespace parvex
