@@ -3,7 +3,8 @@
 # cannot set up themselves, runs one test executable under Wine, and takes it
 # all down again, passed or failed. It
 #  - starts the fault-injecting and the aiosmtpd SMTP servers on loopback, their
-#    folder in PARVEX_NET_SERVER_DIR (as a Wine path);
+#    folder in PARVEX_NET_SERVER_DIR (as a Wine path), with TLS where openssl
+#    made the test certificates;
 #  - makes the load tests' big folder there when PARVEX_BIG_FOLDER_ENTRIES is set;
 #  - puts the MAPI stand-in (tests/e2e/stand-ins) first on PATH;
 #  - runs the executable with scripts/wine-run.
@@ -48,7 +49,7 @@ certs=()
 if command -v openssl >/dev/null && make_certs; then certs=(--certs "$dir/certs"); fi
 "$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 1200 ${certs[@]+"${certs[@]}"} &
 pids+=($!)
-"$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 &
+"$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 ${certs[@]+"${certs[@]}"} &
 pids+=($!)
 for _ in $(seq 150); do
   [ -f "$dir/ports" ] && [ -f "$dir/sink.port" ] && break

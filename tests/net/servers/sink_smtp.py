@@ -8,17 +8,23 @@ reads from it: the From, To and Subject headers decoded, the count of defects fo
 an empty line and the decoded text of the body. While "<dir>/sink.pause"
 exists the server stops listening (connections are refused) and afterwards
 listens again on the same port; "<dir>/sink.paused" is there exactly while it
-does not listen, so a test can wait for the change. Ends by itself after
---time-limit seconds.
+does not listen, so a test can wait for the change. With --certs (a folder
+with good.pem/good.key) two more listeners store into the same messages, both
+demanding a sign-in as "user" with password "secret": one that takes mail only
+after STARTTLS ("<dir>/sink.starttls.port") and one that speaks TLS from the
+first byte ("<dir>/sink.smtps.port"). Ends by itself after --time-limit seconds.
 """
 import argparse
 import asyncio
 import email
 import email.policy
+import logging
 import os
+import ssl
 import sys
+import warnings
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 def as_received(content):
@@ -52,9 +58,41 @@ class Store:
         return "250 Message accepted for delivery"
 
 
+def signs_in(server, session, envelope, mechanism, data):
+    ok = isinstance(data, LoginPassword) and data.login == b"user" and data.password == b"secret"
+    return AuthResult(success=ok, handled=False)  # a refusal gets the standard 535 reply
+
+
+def write_port(directory, name, port):
+    temp = os.path.join(directory, name + ".tmp")
+    with open(temp, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(temp, os.path.join(directory, name))
+
+
+async def listen_secure(loop, store, args):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(args.certs, "good.pem"), os.path.join(args.certs, "good.key"))
+    limit = 64 * 1024 * 1024
+    starttls = await loop.create_server(
+        lambda: SMTP(store, data_size_limit=limit, tls_context=context, require_starttls=True, auth_required=True,
+                     authenticator=signs_in), "127.0.0.1", 0)
+    # aiosmtpd counts only STARTTLS as encryption, so the implicit-TLS listener
+    # must be told that sign-in needs no more of it (and not to warn about that).
+    warnings.filterwarnings("ignore", "Requiring AUTH while not requiring TLS")
+    logging.getLogger("mail.log").setLevel(logging.ERROR)  # its notes on its own deprecations
+    smtps = await loop.create_server(
+        lambda: SMTP(store, data_size_limit=limit, auth_required=True, auth_require_tls=False,
+                     authenticator=signs_in), "127.0.0.1", 0, ssl=context)
+    write_port(args.dir, "sink.starttls.port", starttls.sockets[0].getsockname()[1])
+    write_port(args.dir, "sink.smtps.port", smtps.sockets[0].getsockname()[1])
+    return [starttls, smtps]
+
+
 async def run(args):
     loop = asyncio.get_running_loop()
     store = Store(args.dir)
+    secure = await listen_secure(loop, store, args) if args.certs else []
 
     def listen(port):
         return loop.create_server(lambda: SMTP(store, data_size_limit=64 * 1024 * 1024),
@@ -62,10 +100,7 @@ async def run(args):
 
     server = await listen(0)
     port = server.sockets[0].getsockname()[1]
-    temp = os.path.join(args.dir, "sink.port.tmp")
-    with open(temp, "w") as f:
-        f.write("%d\n" % port)
-    os.replace(temp, os.path.join(args.dir, "sink.port"))
+    write_port(args.dir, "sink.port", port)
     # Bounded: ends at the time limit, or as soon as the process that started it is gone.
     parent = None if args.keep_without_parent else os.getppid()
     deadline = loop.time() + args.time_limit
@@ -84,8 +119,9 @@ async def run(args):
             server = await listen(port)
             os.remove(paused_flag)
         await asyncio.sleep(0.1)
-    if server is not None:
-        server.close()
+    for listener in secure + [server]:
+        if listener is not None:
+            listener.close()
     with open(os.path.join(args.dir, "stopped"), "w") as f:
         f.write("stopped\n")
 
@@ -93,6 +129,7 @@ async def run(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
+    parser.add_argument("--certs", help="folder of the test certificates: also listen with TLS and sign-in")
     parser.add_argument("--time-limit", type=float, default=300)
     parser.add_argument("--keep-without-parent", action="store_true",
                         help="do not stop when the starting process goes (Wine starts it detached)")
