@@ -1,10 +1,15 @@
 // The real program in e-mail mode: each change is mailed once to a real SMTP
 // server on loopback, failures are shown and retried, and a slow server neither
 // freezes the window nor gets a second send from overlapping ticks.
+#include <windows.h>
+#include <wincrypt.h>
+
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
+#include "app/password_seal.h"
 #include "e2e_fixture.h"
 #include "support/test_servers.h"
 #include "support/win32/linux_proc.h"
@@ -144,6 +149,80 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
   EXPECT_FALSE(waitUntil([&] { return test::FaultConnections("slow_data") > before + 1; }, kQuietTimeout))
       << "overlapping ticks sent again";
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
+}
+
+// The harness's test CA among the prefix's trusted roots while this lives. The
+// program reads the trusted roots when it starts, so it is started after this.
+class TrustedTestCa {
+ public:
+  explicit TrustedTestCa(const std::string& der) {
+    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
+    if (store_ &&
+        CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                         static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &ca_))
+      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  }
+  ~TrustedTestCa() {
+    if (ca_) {
+      CertDeleteCertificateFromStore(ca_);  // frees the context too
+      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    }
+    if (store_) CertCloseStore(store_, 0);
+  }
+  TrustedTestCa(const TrustedTestCa&) = delete;
+  TrustedTestCa& operator=(const TrustedTestCa&) = delete;
+  bool trusted() const { return ca_ != nullptr; }
+
+ private:
+  HCERTSTORE store_ = nullptr;
+  PCCERT_CONTEXT ca_ = nullptr;
+};
+
+TEST_F(ParvexMailE2E, SignsInOverStartTlsOrSslAndTellsAWrongPassword) {
+  const std::string der = test::ReadFile(test::ServerDir() + "/ca.der");
+  if (der.empty()) {
+    if (test::ServersMustRun()) GTEST_FAIL() << "no test CA under CI";
+    GTEST_SKIP() << "no test CA (no openssl on the Linux side)";
+  }
+  const TrustedTestCa ca(der);
+  ASSERT_TRUE(ca.trusted()) << GetLastError();
+  struct Case {
+    const char* security;  // as stored: 1 STARTTLS, 2 SSL/TLS from the start
+    const char* listener;
+    const char* password;
+    bool delivered;
+  };
+  int serial = 0;
+  for (const Case& c : {Case{"1", "starttls", "secret", true}, Case{"2", "smtps", "secret", true},
+                        Case{"1", "starttls", "wrong", false}}) {
+    SCOPED_TRACE(std::string(c.listener) + " with password " + c.password);
+    putString("Opts", "SmtpSecurity", c.security);
+    putString("Opts", "SmtpUser", "user");
+    putString("Opts", "SmtpPassword", parvex::SealPassword(parvex::UserSecretSealer(), c.password));
+    const int port = std::atoi(test::ReadFile(test::ServerDir() + "/sink." + c.listener + ".port").c_str());
+    ASSERT_NE(port, 0);
+    // By name: the server's certificate is for localhost.
+    const std::string server = "localhost:" + std::to_string(port);
+    ASSERT_NE(startMailing(server, {"ops@example.com"}), nullptr);
+    const int before = test::SinkMessageCount();
+    const std::string name = "new" + std::to_string(++serial) + ".txt";
+    writeFile(watched + "\\" + name, "new");
+    if (c.delivered) {
+      ASSERT_TRUE(messageArrives(before + 1, kTickTimeout))
+          << "no message within one interval: " << waitMessageBox(processes.back().pid(), 100).text;
+      EXPECT_NE(test::SinkMessage(before + 1).find("\r\nAdded " + watched + "\\" + name + "\r\n"), std::string::npos)
+          << test::SinkMessage(before + 1);
+      EXPECT_EQ(test::SinkEnvelope(before + 1), "MAIL FROM:monitor@example.com\nRCPT TO:ops@example.com\n");
+    } else {
+      const MessageBoxSeen box = waitMessageBox(processes.back().pid(), kTickTimeout);
+      ASSERT_NE(box.window, nullptr) << "a refused sign-in must be shown";
+      EXPECT_NE(box.text.find("The server " + server + " refused the sign-in: 535"), std::string::npos) << box.text;
+      dismiss(box.window);
+      EXPECT_TRUE(processes.back().running());
+      EXPECT_EQ(test::SinkMessageCount(), before);
+    }
+    processes.back().kill();
+  }
 }
 
 // Processor time, in seconds, of the Linux processes that run parvex.exe. Wine's
