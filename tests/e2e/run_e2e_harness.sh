@@ -27,26 +27,10 @@ stop_servers() {
   rm -rf "$dir"
 }
 parvex_on_exit stop_servers
-# A test CA and server certificates for the SMTP client's TLS tests: the CA
-# (ca.der) is what a test imports into the prefix's trusted roots for its run.
-make_certs() {
-  local c=$dir/certs
-  mkdir -p "$c" || return 1
-  ca() {
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$2" -keyout "$c/$1.key" -out "$c/$1.pem" \
-      -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
-  }
-  leaf() {
-    openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout "$c/$1.key" -out "$c/$1.csr" 2>/dev/null &&
-      printf 'subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n' >"$c/$1.ext" &&
-      openssl x509 -req -in "$c/$1.csr" -CA "$c/$2.pem" -CAkey "$c/$2.key" -CAcreateserial -days 2 \
-        -extfile "$c/$1.ext" -out "$c/$1.pem" 2>/dev/null
-  }
-  ca ca "Parvex Test CA" && ca other_ca "Parvex Unknown CA" && leaf good ca && leaf unknown_ca other_ca &&
-    openssl x509 -in "$c/ca.pem" -outform DER -out "$dir/ca.der"
-}
+# The test CA and server certificates for the SMTP client's TLS tests (ca.der
+# is what a test imports into the prefix's trusted roots for its run).
 certs=()
-if command -v openssl >/dev/null && make_certs; then certs=(--certs "$dir/certs"); fi
+if bash "$root/tests/net/servers/make_test_certs.sh" "$dir"; then certs=(--certs "$dir/certs"); fi
 "$python" "$root/tests/net/servers/fault_smtp.py" --dir "$dir" --time-limit 1200 ${certs[@]+"${certs[@]}"} &
 pids+=($!)
 "$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 ${certs[@]+"${certs[@]}"} &
