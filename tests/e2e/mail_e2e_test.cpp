@@ -1,6 +1,7 @@
 // The real program in e-mail mode: each change is mailed once to a real SMTP
-// server on loopback, failures are shown and retried, and a slow server neither
-// freezes the window nor gets a second send from overlapping ticks.
+// server on loopback (also over TLS, signed in), failures are shown and retried,
+// and a slow server neither freezes the window nor gets a second send from
+// overlapping ticks.
 #include <windows.h>
 #include <wincrypt.h>
 
