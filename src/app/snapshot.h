@@ -73,7 +73,9 @@ class SnapshotList {
   static constexpr std::uint32_t kSameAsPrevious = 0x80000000u;
   std::string_view textOf(const Line& l) const { return {texts_.data() + l.text, l.textLength}; }
   std::string_view pathOf(const Line& l) const { return {texts_.data() + l.text, l.pathLength & ~kSameAsPrevious}; }
-  void settle() const;
+  void settle() const {
+    if (sorted_ != order_.size()) settleByKeys();
+  }
   void settleByKeys() const;
   void adopt(const std::vector<Line>& order) const;
 
