@@ -136,9 +136,11 @@ inline void Prefetch(const void* p) {
 }  // namespace
 
 // Lines arrive a folder at a time, and the lines of one folder share its path.
-// Each such run is sorted on the key bytes past that common prefix, most of
-// them decided by an eight-byte head held beside the line; the sorted runs are
-// then merged. The keys live only as long as this takes.
+// Each such run is sorted on the key bytes past their common prefix, most of
+// them decided by an eight-byte head held beside the line, with the keys of that
+// run alone. Runs whose common prefixes differ before either ends cannot
+// interleave and are put one after another in the order of those prefixes; only
+// when that fails are all keys made at once to merge the runs.
 void SnapshotList::settleByKeys() const {
   const std::size_t n = order_.size();
   std::vector<std::size_t> bounds{0};
@@ -147,50 +149,82 @@ void SnapshotList::settleByKeys() const {
     if (end > bounds.back() && end < n) bounds.push_back(end);
   bounds.push_back(n);
 
-  KeyTable keys;
-  keys.reserve(n);
-  for (const Line& l : order_) keys.add(*collation_, pathOf(l));
-
   struct Keyed {
     std::uint64_t head;
-    std::uint32_t line;  // its place in order_, which is also its key's number
+    std::uint32_t line;  // its place in the run, which is also its key's number
   };
-  std::vector<Keyed> items(n);
+  std::vector<Keyed> items;
+  std::vector<Line> run;
+  std::vector<std::string> prefixes;  // each run's common key prefix
   for (std::size_t r = 0; r + 1 < bounds.size(); ++r) {
     const std::size_t first = bounds[r], last = bounds[r + 1];
-    std::size_t common = keys[first].size();
-    for (std::size_t i = first + 1; i < last && common > 0; ++i)
-      common = std::min(common, CommonPrefix(keys[first], keys[i]));
-    for (std::size_t i = first; i < last; ++i) items[i] = {KeyHead(keys[i], common), static_cast<std::uint32_t>(i)};
+    KeyTable keys;
+    keys.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) keys.add(*collation_, pathOf(order_[i]));
+    std::size_t common = keys[0].size();
+    for (std::size_t k = 1; k < last - first && common > 0; ++k)
+      common = std::min(common, CommonPrefix(keys[0], keys[k]));
+    items.resize(last - first);
+    for (std::size_t k = 0; k < items.size(); ++k) items[k] = {KeyHead(keys[k], common), static_cast<std::uint32_t>(k)};
     const std::size_t rest = common + 8;
-    std::sort(items.begin() + static_cast<std::ptrdiff_t>(first), items.begin() + static_cast<std::ptrdiff_t>(last),
-              [&](const Keyed& a, const Keyed& b) {
-                if (a.head != b.head) return a.head < b.head;
-                const std::string_view ka = keys[a.line], kb = keys[b.line];
-                return ka.substr(std::min(rest, ka.size())) < kb.substr(std::min(rest, kb.size()));
-              });
+    std::sort(items.begin(), items.end(), [&](const Keyed& a, const Keyed& b) {
+      if (a.head != b.head) return a.head < b.head;
+      const std::string_view ka = keys[a.line], kb = keys[b.line];
+      return ka.substr(std::min(rest, ka.size())) < kb.substr(std::min(rest, kb.size()));
+    });
+    run.clear();
+    for (std::size_t k = 0; k < items.size(); ++k) {
+      Line l = order_[first + items[k].line];
+      l.pathLength &= ~kSameAsPrevious;
+      if (k > 0 && keys[items[k].line] == keys[items[k - 1].line]) l.pathLength |= kSameAsPrevious;
+      run.push_back(l);
+    }
+    std::copy(run.begin(), run.end(), order_.begin() + static_cast<std::ptrdiff_t>(first));
+    prefixes.emplace_back(keys[0].substr(0, common));
+  }
+  items = {};
+  run = {};
+
+  std::vector<std::size_t> byPrefix(prefixes.size());
+  for (std::size_t r = 0; r < byPrefix.size(); ++r) byPrefix[r] = r;
+  std::sort(byPrefix.begin(), byPrefix.end(), [&](std::size_t a, std::size_t b) { return prefixes[a] < prefixes[b]; });
+  bool apart = true;  // checking neighbours suffices: a prefix of a later one is a prefix of all between
+  for (std::size_t k = 1; k < byPrefix.size() && apart; ++k) {
+    const std::string &a = prefixes[byPrefix[k - 1]], &b = prefixes[byPrefix[k]];
+    const std::size_t same = CommonPrefix(a, b);
+    apart = same < a.size() && same < b.size();
+  }
+  std::vector<Line> order;
+  order.reserve(n);
+  if (apart) {
+    for (const std::size_t r : byPrefix)
+      order.insert(order.end(), order_.begin() + static_cast<std::ptrdiff_t>(bounds[r]),
+                   order_.begin() + static_cast<std::ptrdiff_t>(bounds[r + 1]));
+    return adopt(order);
   }
 
   // Merge neighbouring runs pairwise until one is left.
-  const auto byKey = [&](const Keyed& a, const Keyed& b) { return keys[a.line] < keys[b.line]; };
+  KeyTable keys;
+  keys.reserve(n);
+  for (const Line& l : order_) keys.add(*collation_, pathOf(l));
+  std::vector<std::uint32_t> merged(n);
+  for (std::size_t i = 0; i < n; ++i) merged[i] = static_cast<std::uint32_t>(i);
+  const auto byKey = [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; };
   while (bounds.size() > 2) {
-    std::vector<std::size_t> merged{0};
+    std::vector<std::size_t> joined{0};
     for (std::size_t r = 0; r + 1 < bounds.size(); r += 2) {
       if (r + 2 < bounds.size())
-        std::inplace_merge(items.begin() + static_cast<std::ptrdiff_t>(bounds[r]),
-                           items.begin() + static_cast<std::ptrdiff_t>(bounds[r + 1]),
-                           items.begin() + static_cast<std::ptrdiff_t>(bounds[r + 2]), byKey);
-      merged.push_back(bounds[std::min(r + 2, bounds.size() - 1)]);
+        std::inplace_merge(merged.begin() + static_cast<std::ptrdiff_t>(bounds[r]),
+                           merged.begin() + static_cast<std::ptrdiff_t>(bounds[r + 1]),
+                           merged.begin() + static_cast<std::ptrdiff_t>(bounds[r + 2]), byKey);
+      joined.push_back(bounds[std::min(r + 2, bounds.size() - 1)]);
     }
-    bounds.swap(merged);
+    bounds.swap(joined);
   }
-
-  std::vector<Line> order;
-  order.reserve(n);
   for (std::size_t k = 0; k < n; ++k) {
-    Line l = order_[items[k].line];
+    Line l = order_[merged[k]];
     l.pathLength &= ~kSameAsPrevious;
-    if (k > 0 && keys[items[k].line] == keys[items[k - 1].line]) l.pathLength |= kSameAsPrevious;
+    if (k > 0 && keys[merged[k]] == keys[merged[k - 1]]) l.pathLength |= kSameAsPrevious;
     order.push_back(l);
   }
   adopt(order);
