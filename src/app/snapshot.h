@@ -41,37 +41,46 @@ class SnapshotList {
   std::size_t count() const { return order_.size(); }
   bool empty() const { return order_.empty(); }
   std::string_view operator[](std::size_t i) const;
-  // The path and stamp pieces of line i, and the sort key of its path.
+  // The path and stamp pieces of line i.
   std::string_view path(std::size_t i) const;
   std::string_view stamp(std::size_t i) const;
-  std::string_view pathKey(std::size_t i) const;
+  // Whether line i's path compares equal to that of line i - 1 (false for line 0).
+  bool samePathAsPrevious(std::size_t i) const;
   std::vector<std::string> lines() const;
 
   // Index of a line whose path equals key under the lookup comparison, or -1;
   // among equal paths, whichever the halving meets first.
   int binSearch(std::string_view key) const;
-  // The same with the key's sort key already at hand.
-  int binSearchSortKey(std::string_view sortKey) const;
+
+  // Puts the lines added since the last read in order now, taking the order of
+  // the paths that reference also holds from it instead of comparing them again.
+  // The order is one the lookup comparison allows; reference is read, not kept.
+  void settleAlong(const SnapshotList& reference) const;
 
   const Collation& collation() const { return *collation_; }
 
-  // Bytes the list holds in its buffers (their capacity), and those of the sort keys.
+  // Bytes the list holds in its buffers (their capacity). Sort keys are made
+  // only while lines are put in order and are not kept.
   std::size_t memoryBytes() const;
-  std::size_t keyBytes() const { return keys_.capacity(); }
 
  private:
-  // Lines and keys live in two growing buffers, so a scan of many thousand
-  // entries allocates almost nothing and sorting moves only these small records.
+  // The lines live in one growing buffer, so a scan of many thousand entries
+  // allocates almost nothing and sorting moves only these small records.
   struct Line {
-    std::uint32_t text, textLength, pathLength, key, keyLength;
+    std::uint32_t text, textLength;
+    std::uint32_t pathLength;  // with kSameAsPrevious in its top bit
   };
+  static constexpr std::uint32_t kSameAsPrevious = 0x80000000u;
   std::string_view textOf(const Line& l) const { return {texts_.data() + l.text, l.textLength}; }
-  std::string_view keyOf(const Line& l) const { return {keys_.data() + l.key, l.keyLength}; }
-  void settle() const;
+  std::string_view pathOf(const Line& l) const { return {texts_.data() + l.text, l.pathLength & ~kSameAsPrevious}; }
+  void settle() const {
+    if (sorted_ != order_.size()) settleByKeys();
+  }
+  void settleByKeys() const;
+  void adopt(const std::vector<Line>& order) const;
 
   const Collation* collation_;
   mutable std::string texts_;
-  mutable std::string keys_;
   mutable std::vector<Line> order_;
   mutable std::vector<std::size_t> runEnds_;
   mutable std::size_t sorted_ = 0;  // order_[0, sorted_) are in order

@@ -497,3 +497,37 @@ TEST(LiveSocketStreams, ChunksAndProgressAtTheBoundaries) {
 
 }  // namespace
 }  // namespace parvex
+
+namespace parvex {
+namespace {
+
+// A send stops and restarts its counter's timer around every chunk: a stopped
+// timer must not tick, and a restarted one counts a full interval again.
+TEST(SocketTimer, StoppedTimerDoesNotTickAndRestartsFromZero) {
+  int ticks = 0;
+  auto timer = test::Host().CreateTimer(100, [&] { ++ticks; });
+  const auto pumpFor = [](int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+      test::Pump().processMessages();
+      test::Pump().WaitForMessage(10);
+    }
+  };
+  timer->SetEnabled(true);
+  pumpFor(250);
+  EXPECT_GE(ticks, 1);
+  timer->SetEnabled(false);
+  EXPECT_FALSE(timer->Enabled());
+  const int stopped = ticks;
+  pumpFor(300);
+  EXPECT_EQ(ticks, stopped);
+  pumpFor(50);
+  timer->SetEnabled(true);
+  pumpFor(60);  // less than one interval after the restart
+  EXPECT_EQ(ticks, stopped);
+  pumpFor(200);
+  EXPECT_GT(ticks, stopped);
+}
+
+}  // namespace
+}  // namespace parvex

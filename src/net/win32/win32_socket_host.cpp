@@ -59,26 +59,41 @@ class Win32HiddenWindow : public HiddenWindow {
   HWND handle_ = nullptr;
 };
 
+// A send stops and starts its time counter around every chunk of a few
+// kilobytes. Stopping therefore only stops the counting; the system timer goes
+// at its next tick, or is replaced (and so restarted from zero) by the next
+// start, which spares a KillTimer call per chunk.
 class Win32TickTimer final : public TickTimer {
  public:
   Win32TickTimer(HINSTANCE instance, unsigned intervalMs, std::function<void()> onTick)
-      : window_(instance, WindowTarget{nullptr, std::move(onTick)}), intervalMs_(intervalMs) {}
-  ~Win32TickTimer() override { SetEnabled(false); }
+      : window_(instance, WindowTarget{nullptr, [this] { Tick(); }}),
+        onTick_(std::move(onTick)),
+        intervalMs_(intervalMs) {}
+  ~Win32TickTimer() override {
+    if (armed_) ::KillTimer(window_.Hwnd(), kTimerId);
+  }
   void SetEnabled(bool enabled) override {
     if (enabled == enabled_) return;  // re-enabling keeps the phase
     if (enabled) {
-      enabled_ = ::SetTimer(window_.Hwnd(), kTimerId, intervalMs_, nullptr) != 0;
+      armed_ = enabled_ = ::SetTimer(window_.Hwnd(), kTimerId, intervalMs_, nullptr) != 0;
     } else {
-      ::KillTimer(window_.Hwnd(), kTimerId);
       enabled_ = false;
     }
   }
   bool Enabled() const override { return enabled_; }
 
  private:
+  void Tick() {
+    if (enabled_) return onTick_();
+    ::KillTimer(window_.Hwnd(), kTimerId);
+    armed_ = false;
+  }
+
   Win32HiddenWindow window_;
+  std::function<void()> onTick_;
   unsigned intervalMs_;
   bool enabled_ = false;
+  bool armed_ = false;  // the system timer runs
 };
 
 }  // namespace
