@@ -40,10 +40,21 @@ std::vector<std::string> LinuxProcessesRunning(const std::string& program) {
     return text;
   };
   const std::string wanted = lower(program);
+  // Other test runs on the machine use Wine prefixes of their own: only the
+  // processes of this prefix count, or their files would be added to ours.
+  char prefix[1024] = {};
+  const DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+  const std::string ownPrefix = n > 0 && n < sizeof prefix ? std::string("WINEPREFIX=") + prefix + '\0' : "";
   std::vector<std::string> pids;
   forEachEntry("Z:\\proc\\*", [&](const std::string& pid) {
     if (pid.find_first_not_of("0123456789") != std::string::npos) return;
-    if (lower(ReadProcFile("Z:\\proc\\" + pid + "\\cmdline")).find(wanted) != std::string::npos) pids.push_back(pid);
+    // The program itself, not a script that names it among its arguments.
+    const std::string command = ReadProcFile("Z:\\proc\\" + pid + "\\cmdline");
+    if (lower(command.substr(0, command.find('\0'))).find(wanted) == std::string::npos) return;
+    if (!ownPrefix.empty() &&
+        ('\0' + ReadProcFile("Z:\\proc\\" + pid + "\\environ")).find('\0' + ownPrefix) == std::string::npos)
+      return;
+    pids.push_back(pid);
   });
   return pids;
 }
