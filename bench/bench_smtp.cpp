@@ -23,6 +23,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include "../tests/support/win32/trusted_test_ca.h"
 #include "net/win32/win32_socket_host.h"
 #include "ui/win32/win32_message_pump.h"
 #else
@@ -131,35 +132,6 @@ bool MustRun() {
   const char* ci = std::getenv("CI");
   return ci && std::string(ci) == "true";
 }
-
-#ifdef _WIN32
-// The test CA among the trusted roots while this lives. Wine's chain engine
-// reads them once per process, so this comes before the first secure connection.
-class TrustedCa {
- public:
-  explicit TrustedCa(const std::string& der) {
-    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
-    if (store_ &&
-        CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                         static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &ca_))
-      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-  }
-  ~TrustedCa() {
-    if (ca_) {
-      CertDeleteCertificateFromStore(ca_);  // frees the context too
-      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-    }
-    if (store_) CertCloseStore(store_, 0);
-  }
-  TrustedCa(const TrustedCa&) = delete;
-  TrustedCa& operator=(const TrustedCa&) = delete;
-  bool trusted() const { return ca_ != nullptr; }
-
- private:
-  HCERTSTORE store_ = nullptr;
-  PCCERT_CONTEXT ca_ = nullptr;
-};
-#endif
 
 }  // namespace
 
@@ -281,7 +253,7 @@ int main() {
     std::printf("  STARTTLS: not measured (no test certificates: openssl missing?)\n");
     ok = ok && !MustRun();
   } else {
-    const TrustedCa ca(der);
+    const test::TrustedTestCa ca(der);
     if (!ca.trusted()) {
       std::printf("  STARTTLS: not measured (the test CA could not be trusted: error %lu)\n", GetLastError());
       ok = ok && !MustRun();

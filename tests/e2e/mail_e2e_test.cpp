@@ -3,7 +3,6 @@
 // and a slow server neither freezes the window nor gets a second send from
 // overlapping ticks.
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <cctype>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "e2e_fixture.h"
 #include "support/test_servers.h"
 #include "support/win32/linux_proc.h"
+#include "support/win32/trusted_test_ca.h"
 
 namespace e2e {
 namespace {
@@ -152,40 +152,13 @@ TEST_F(ParvexMailE2E, SlowServerGetsOneSendWhileTheWindowAnswers) {
   EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
 }
 
-// The harness's test CA among the prefix's trusted roots while this lives. The
-// program reads the trusted roots when it starts, so it is started after this.
-class TrustedTestCa {
- public:
-  explicit TrustedTestCa(const std::string& der) {
-    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
-    if (store_ &&
-        CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                         static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &ca_))
-      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-  }
-  ~TrustedTestCa() {
-    if (ca_) {
-      CertDeleteCertificateFromStore(ca_);  // frees the context too
-      CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-    }
-    if (store_) CertCloseStore(store_, 0);
-  }
-  TrustedTestCa(const TrustedTestCa&) = delete;
-  TrustedTestCa& operator=(const TrustedTestCa&) = delete;
-  bool trusted() const { return ca_ != nullptr; }
-
- private:
-  HCERTSTORE store_ = nullptr;
-  PCCERT_CONTEXT ca_ = nullptr;
-};
-
 TEST_F(ParvexMailE2E, SignsInOverStartTlsOrSslAndTellsAWrongPassword) {
   const std::string der = test::ReadFile(test::ServerDir() + "/ca.der");
   if (der.empty()) {
     if (test::ServersMustRun()) GTEST_FAIL() << "no test CA under CI";
     GTEST_SKIP() << "no test CA (no openssl on the Linux side)";
   }
-  const TrustedTestCa ca(der);
+  const test::TrustedTestCa ca(der);
   ASSERT_TRUE(ca.trusted()) << GetLastError();
   struct Case {
     const char* security;  // as stored: 1 STARTTLS, 2 SSL/TLS from the start
