@@ -31,12 +31,19 @@ std::unique_ptr<TnsSocket> NewSocket(const std::string& server, int timeOut = 2)
 
 std::string Loopback(int port) { return "127.0.0.1:" + std::to_string(port); }
 
+// Opens a socket made elsewhere and connects it to a fault scenario.
+void OpenAndConnect(TnsSocket& socket, const std::string& scenario, int timeOut = 2) {
+  socket.Server = Loopback(test::FaultPort(scenario));
+  socket.SetTimeOut(timeOut);
+  socket.ResetState();
+  socket.Open();
+  socket.ConnectSocket();
+}
+
 // Opens and connects to a fault scenario.
 std::unique_ptr<TnsSocket> ConnectTo(const std::string& scenario, int timeOut = 2) {
-  auto socket = NewSocket(Loopback(test::FaultPort(scenario)), timeOut);
-  socket->ResetState();
-  socket->Open();
-  socket->ConnectSocket();
+  auto socket = NewSocket("", timeOut);
+  OpenAndConnect(*socket, scenario, timeOut);
   return socket;
 }
 
@@ -336,11 +343,7 @@ TEST(LiveSocketClose, NotificationsStillQueuedForTheClosedSocketAreDropped) {
   CountingHost host;
   TnsSocket socket(host, test::Pump());
   socket.SetWinsockLoaded(true);
-  socket.Server = Loopback(test::FaultPort("normal"));
-  socket.SetTimeOut(2);
-  socket.ResetState();
-  socket.Open();
-  socket.ConnectSocket();
+  OpenAndConnect(socket, "normal");
   ASSERT_FALSE(host.socketEvents.empty()) << "no connect notification";
   const std::uintptr_t closed = host.socketEvents.back();
   test::PostNotification(host.window, winsock::kMsgSocketEvent, closed, winsock::MakeSelectReply(winsock::kFdClose, 0));
@@ -447,11 +450,7 @@ TEST(LiveSocketStreams, AFullChunkIsFollowedByOneEmptySend) {
   TnsWinsock binding(loader);
   TnsSocket socket(test::Host(), test::Pump(), binding);
   socket.SetWinsockLoaded(true);
-  socket.Server = Loopback(test::FaultPort("normal"));
-  socket.SetTimeOut(2);
-  socket.ResetState();
-  socket.Open();
-  socket.ConnectSocket();
+  OpenAndConnect(socket, "normal");
   ASSERT_EQ(socket.ReadReply(), 220);
   TMemoryStream stream;
   stream.WriteString(std::string(2047, 'x'));
