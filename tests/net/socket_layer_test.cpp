@@ -526,6 +526,19 @@ TEST(SocketTimer, StoppedTimerDoesNotTickAndRestartsFromZero) {
   EXPECT_EQ(ticks, stopped);
   pumpFor(200);
   EXPECT_GT(ticks, stopped);
+
+  // Stopped and started at once, 60 ms before the old phase's next tick (as a
+  // send does between chunks): the first tick still waits a full interval.
+  const int running = ticks;
+  for (int i = 0; i < 100 && ticks == running; ++i) pumpFor(5);
+  pumpFor(40);
+  timer->SetEnabled(false);
+  timer->SetEnabled(true);
+  const int restarted = ticks;
+  pumpFor(75);
+  EXPECT_EQ(ticks, restarted);
+  pumpFor(200);
+  EXPECT_GT(ticks, restarted);
 }
 
 }  // namespace

@@ -60,9 +60,12 @@ class Win32HiddenWindow : public HiddenWindow {
 };
 
 // A send stops and starts its time counter around every chunk of a few
-// kilobytes. Stopping therefore only stops the counting; the system timer goes
-// at its next tick, or is replaced (and so restarted from zero) by the next
-// start, which spares a KillTimer call per chunk.
+// kilobytes, and under Wine a SetTimer costs about as much as the send itself.
+// So stopping only stops the counting (the system timer goes at its next
+// tick), and a start while the system timer still runs keeps it. Its phase is
+// then older than the start: a first tick that comes too early for the new
+// start is not counted but aims the timer at the start's own first tick, so
+// every count still begins a full interval after its start.
 class Win32TickTimer final : public TickTimer {
  public:
   Win32TickTimer(HINSTANCE instance, unsigned intervalMs, std::function<void()> onTick)
@@ -74,19 +77,37 @@ class Win32TickTimer final : public TickTimer {
   }
   void SetEnabled(bool enabled) override {
     if (enabled == enabled_) return;  // re-enabling keeps the phase
-    if (enabled) {
-      armed_ = enabled_ = ::SetTimer(window_.Hwnd(), kTimerId, intervalMs_, nullptr) != 0;
-    } else {
-      enabled_ = false;
-    }
+    enabled_ = enabled;
+    if (!enabled) return;
+    startedAt_ = ::GetTickCount();
+    firstTickDue_ = true;
+    if (!armed_) Arm(intervalMs_);
+    enabled_ = armed_;
   }
   bool Enabled() const override { return enabled_; }
 
  private:
+  // The tick counter's granularity: a tick this close to its time is on time.
+  static constexpr DWORD kClockSlackMs = 20;
+
+  void Arm(unsigned periodMs) {
+    armed_ = ::SetTimer(window_.Hwnd(), kTimerId, periodMs, nullptr) != 0;
+    armedPeriodMs_ = periodMs;
+  }
+
   void Tick() {
-    if (enabled_) return onTick_();
-    ::KillTimer(window_.Hwnd(), kTimerId);
-    armed_ = false;
+    if (!enabled_) {
+      ::KillTimer(window_.Hwnd(), kTimerId);
+      armed_ = false;
+      return;
+    }
+    if (firstTickDue_) {
+      const DWORD elapsed = ::GetTickCount() - startedAt_;
+      if (elapsed + kClockSlackMs < intervalMs_) return Arm(intervalMs_ - elapsed);
+      firstTickDue_ = false;
+      if (armedPeriodMs_ != intervalMs_) Arm(intervalMs_);
+    }
+    onTick_();
   }
 
   Win32HiddenWindow window_;
@@ -94,6 +115,9 @@ class Win32TickTimer final : public TickTimer {
   unsigned intervalMs_;
   bool enabled_ = false;
   bool armed_ = false;  // the system timer runs
+  unsigned armedPeriodMs_ = 0;
+  DWORD startedAt_ = 0;
+  bool firstTickDue_ = false;  // the system timer may still run on an older phase
 };
 
 }  // namespace
