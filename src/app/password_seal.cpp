@@ -7,10 +7,7 @@ namespace parvex {
 
 std::string SealPassword(const SecretSealer& sealer, std::string_view clear) {
   if (clear.empty()) return {};
-  const std::string sealed = sealer.Seal(clear);
-  std::string text;
-  AppendBase64(reinterpret_cast<const unsigned char*>(sealed.data()), sealed.size(), text);
-  return text;
+  return Base64Text(sealer.Seal(clear));
 }
 
 std::string UnsealPassword(const SecretSealer& sealer, std::string_view stored) {

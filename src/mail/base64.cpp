@@ -65,11 +65,15 @@ void AppendBase64(const unsigned char* bytes, std::size_t count, std::string& ou
   }
 }
 
-std::string EncodeBase64Chunk(std::string_view bytes, MessagePump* pump) {
-  if (pump) pump->processMessages();
-  bytes = bytes.substr(0, kShortStringMax);
+std::string Base64Text(std::string_view bytes) {
   std::string out;
   AppendBase64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out);
+  return out;
+}
+
+std::string EncodeBase64Chunk(std::string_view bytes, MessagePump* pump) {
+  if (pump) pump->processMessages();
+  std::string out = Base64Text(bytes.substr(0, kShortStringMax));
   if (out.size() > kShortStringMax) out.resize(kShortStringMax);
   return out;
 }

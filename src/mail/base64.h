@@ -12,6 +12,8 @@ namespace parvex {
 std::string EncodeBase64Chunk(std::string_view bytes, MessagePump* pump = nullptr);
 // Appends the base64 text of any number of bytes (no cut, no pump).
 void AppendBase64(const unsigned char* bytes, std::size_t count, std::string& out);
+// The base64 text of any number of bytes (no cut, no pump).
+std::string Base64Text(std::string_view bytes);
 // Base64 text in, bytes out; "=" pads. Raises EMessageParserError
 // "Invalid Character" for a character outside the alphabet.
 std::string DecodeBase64Chunk(std::string_view text, MessagePump* pump = nullptr);

@@ -33,12 +33,6 @@ std::string Visible(const std::string& text) {
   return shown;
 }
 
-std::string Base64(const std::string& bytes) {
-  std::string text;
-  AppendBase64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), text);
-  return text;
-}
-
 // The port of SMTP over TLS from the first byte, used when Server names none.
 constexpr std::uint16_t kSmtpsPort = 465;
 
@@ -182,11 +176,11 @@ void TmxSMTP::SignInStep(const std::string& line, int expected) {
 
 void TmxSMTP::SignIn(const SmtpCapabilities& offered) {
   if (offered.authPlain) {
-    SignInStep("AUTH PLAIN " + Base64(std::string(1, '\0') + UserName + '\0' + Password), 2);
+    SignInStep("AUTH PLAIN " + Base64Text(std::string(1, '\0') + UserName + '\0' + Password), 2);
   } else if (offered.authLogin) {
     SignInStep("AUTH LOGIN", 3);
-    SignInStep(Base64(UserName), 3);
-    SignInStep(Base64(Password), 2);
+    SignInStep(Base64Text(UserName), 3);
+    SignInStep(Base64Text(Password), 2);
   } else {
     throw EServerError("The server " + Server + " offers no sign-in method this program knows (AUTH PLAIN or LOGIN).");
   }
