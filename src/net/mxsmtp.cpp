@@ -147,7 +147,12 @@ void TmxSMTP::ExtendedLogin() {
   if (Security == SmtpSecurity::StartTls) {
     if (!offered.startTls)
       Refuse("The server " + Server + " does not offer STARTTLS; nothing was sent without encryption.");
-    Command("STARTTLS", 2);
+    SendLine("STARTTLS");
+    if (!Succeeded(ReadReply(), 2)) {
+      if (LastReply().empty()) throw ServerError();
+      throw EServerError("The server " + Server + " refused STARTTLS (" + LastReply() +
+                         "); nothing was sent without encryption.");
+    }
     Secure();
     offered = Ehlo();
   }

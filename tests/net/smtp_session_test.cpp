@@ -346,6 +346,12 @@ TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
   EXPECT_EQ(Transcript(), Ehlo());
   EXPECT_FALSE(smtp->Connected());
 
+  Use("esmtp_starttls_454");
+  EXPECT_EQ(Fails(), "server: The server " + Server() +
+                         " refused STARTTLS (454 4.7.0 TLS not available due to temporary reason); nothing was sent "
+                         "without encryption.");
+  EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\nC: QUIT\n");
+
   refusal = "the certificate is for another host name";
   Use("esmtp");
   EXPECT_EQ(Fails(), "tls: The secure connection to " + Server() + " failed: " + refusal);

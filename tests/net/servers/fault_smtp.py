@@ -135,7 +135,7 @@ def real_handshake(s, cert):
     s.log("C: <tls %s>" % s.conn.version())
 
 
-def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None):
+def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, starttls_refusal=None):
     """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
     secure = [implicit]
 
@@ -148,6 +148,8 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None):
             if auth:
                 offers.append("250-AUTH " + auth)
             s.reply(*(offers + ["250 8BITMIME"]))
+        elif upper == "STARTTLS" and starttls_refusal:
+            s.reply(starttls_refusal)
         elif upper == "STARTTLS":
             s.reply("220 go ahead")
             if cert:
@@ -209,6 +211,7 @@ SCENARIOS = {
     "held_data": lambda s: s.dialogue(data_delay=45),
     "esmtp": esmtp,
     "esmtp_no_starttls": lambda s: esmtp(s, starttls=False),
+    "esmtp_starttls_454": lambda s: esmtp(s, starttls_refusal="454 4.7.0 TLS not available due to temporary reason"),
     "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
     "esmtp_no_auth": lambda s: esmtp(s, auth=None),
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
