@@ -147,12 +147,9 @@ void TmxSMTP::ExtendedLogin() {
   if (Security == SmtpSecurity::StartTls) {
     if (!offered.startTls)
       Refuse("The server " + Server + " does not offer STARTTLS; nothing was sent without encryption.");
-    SendLine("STARTTLS");
-    if (!Succeeded(ReadReply(), 2)) {
-      if (LastReply().empty()) throw ServerError();
+    if (!Accepted("STARTTLS", 2))
       throw EServerError("The server " + Server + " refused STARTTLS (" + LastReply() +
                          "); nothing was sent without encryption.");
-    }
     Secure();
     offered = Ehlo();
   }
@@ -172,11 +169,15 @@ void TmxSMTP::Secure() {
   }
 }
 
-void TmxSMTP::SignInStep(const std::string& line, int expected) {
+bool TmxSMTP::Accepted(const std::string& line, int expected) {
   SendLine(line);
-  if (Succeeded(ReadReply(), expected)) return;
+  if (Succeeded(ReadReply(), expected)) return true;
   if (LastReply().empty()) throw ServerError();
-  throw EServerError("The server " + Server + " refused the sign-in: " + LastReply());
+  return false;
+}
+
+void TmxSMTP::SignInStep(const std::string& line, int expected) {
+  if (!Accepted(line, expected)) throw EServerError("The server " + Server + " refused the sign-in: " + LastReply());
 }
 
 void TmxSMTP::SignIn(const SmtpCapabilities& offered) {

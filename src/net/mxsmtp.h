@@ -62,6 +62,9 @@ class TmxSMTP : public TmxMailBase {
   // Sends a command and raises EServerError unless the reply is class `expected`.
   void Command(const std::string& text, int expected);
   void Expect(int expected);
+  // Sends a command; false when the server refused it with a reply of another
+  // class, so that the caller can say what was refused. No reply at all raises.
+  bool Accepted(const std::string& line, int expected);
   // The error for a failed step: the server's last reply line, or what happened.
   EServerError ServerError() const;
   bool Succeeded(int code, int expected) const { return code / 100 == expected; }
