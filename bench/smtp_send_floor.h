@@ -6,12 +6,14 @@
 // smtplib is the platform's per-call cost.
 #include <string>
 
+#include "runtime/message_pump.h"
+
 namespace parvex::bench {
 
 // Milliseconds from connect to the reply to QUIT, or a negative number when the
-// server at 127.0.0.1:port did not take the message. With processMessages, the
-// message queue is processed after every send and around every byte read, as
-// the rules ask.
-double SmtpSendFloorMs(int port, const std::string& message, bool processMessages);
+// server at 127.0.0.1:port did not take the message. With a pump, the message
+// queue is processed after every send and around every byte read, as the rules
+// ask.
+double SmtpSendFloorMs(int port, const std::string& message, MessagePump* pump);
 
 }  // namespace parvex::bench
