@@ -5,27 +5,31 @@
 namespace parvex {
 namespace {
 
-int CompareFound(std::string_view path, std::string_view stamp, const SnapshotList& other, int found) {
-  if (found < 0) return kNoCounterpart;
-  const auto at = static_cast<std::size_t>(found);
-  // Found under the case-insensitive lookup, but a rename that changes only the
-  // letter case is still another entry.
-  if (path != other.path(at)) return kNoCounterpart;
-  return stamp == other.stamp(at) ? kUnchanged : kChanged;
+// The lines [first, end) of other are those whose paths compare equal to path.
+// Names the locale weighs alike (a sharp s and "ss", "Report" and "report")
+// share such a run, so the line that pairs with path is the one of
+// the very same bytes wherever it stands in it; a run without one means no
+// counterpart, which also keeps a rename of the letter case a deletion plus an
+// addition.
+int CompareInRun(std::string_view path, std::string_view stamp, const SnapshotList& other, std::size_t first,
+                 std::size_t end) {
+  for (std::size_t at = first; at < end; ++at)
+    if (path == other.path(at)) return stamp == other.stamp(at) ? kUnchanged : kChanged;
+  return kNoCounterpart;
 }
 
-// Answers binSearch for paths that come in ascending order, as they do when one
-// sorted list is looked up in another: a cursor walks the list once to find the
-// run of equal paths, and the halving is then replayed on positions alone, so the
-// line found among equal paths is exactly the one binSearch would find. Sort
-// keys are made only where the bytes of the two paths differ, which in a scan
-// that finds the start snapshot again is almost nowhere.
+// Finds the run of lines whose paths compare equal to each of a series of paths
+// that come in ascending order, as they do when one sorted list is looked up in
+// another: a cursor walks the list once. Sort keys are made only where the bytes
+// of the two paths differ, which in a scan that finds the start snapshot again
+// is almost nowhere.
 class AscendingLookup {
  public:
   explicit AscendingLookup(const SnapshotList& list) : list_(list) {}
 
-  // sameAsLast: the path compares equal to the one asked for last.
-  int find(std::string_view path, bool sameAsLast) {
+  // The comparison code of the line (path, stamp) against the list. sameAsLast:
+  // the path compares equal to the one asked for last.
+  int compare(std::string_view path, std::string_view stamp, bool sameAsLast) {
     if (!started_ || !sameAsLast) {
       if (started_ && end_ > first_) first_ = end_;  // the last run's paths are all below this one
       started_ = true;
@@ -41,20 +45,7 @@ class AscendingLookup {
         while (++end_ < n && list_.samePathAsPrevious(end_)) {
         }
     }
-    if (first_ == end_) return -1;
-    if (end_ - first_ == 1) return static_cast<int>(first_);
-    long lo = 0;
-    long hi = static_cast<long>(list_.count()) - 1;
-    while (lo <= hi) {
-      const long mid = (lo + hi) / 2;
-      if (static_cast<std::size_t>(mid) < first_)
-        lo = mid + 1;
-      else if (static_cast<std::size_t>(mid) >= end_)
-        hi = mid - 1;
-      else
-        return static_cast<int>(mid);
-    }
-    return -1;
+    return CompareInRun(path, stamp, list_, first_, end_);
   }
 
  private:
@@ -84,7 +75,12 @@ int binSearch(std::string_view key, const SnapshotList& list) { return list.binS
 
 int compareEntry(const std::string& line, const SnapshotList& otherList) {
   const std::string_view path = parseTabs(line, 1);
-  return CompareFound(path, parseTabs(line, 2), otherList, binSearch(path, otherList));
+  const int found = binSearch(path, otherList);
+  if (found < 0) return kNoCounterpart;
+  std::size_t first = static_cast<std::size_t>(found), end = first + 1;
+  while (first > 0 && otherList.samePathAsPrevious(first)) --first;
+  while (end < otherList.count() && otherList.samePathAsPrevious(end)) ++end;
+  return CompareInRun(path, parseTabs(line, 2), otherList, first, end);
 }
 
 bool areListBoxesDifferent(const SnapshotList& oldList, const SnapshotList& newList, const ChangeOptions& options,
@@ -97,7 +93,7 @@ bool areListBoxesDifferent(const SnapshotList& oldList, const SnapshotList& newL
   AscendingLookup inNew(newList);
   for (std::size_t i = 0; i < oldList.count(); ++i) {
     const std::string_view path = oldList.path(i);
-    const int code = CompareFound(path, oldList.stamp(i), newList, inNew.find(path, oldList.samePathAsPrevious(i)));
+    const int code = inNew.compare(path, oldList.stamp(i), oldList.samePathAsPrevious(i));
     if (code == kNoCounterpart && options.deletedFiles()) {
       summary.push_back("Deleted " + std::string(path));
       different = true;
@@ -109,8 +105,7 @@ bool areListBoxesDifferent(const SnapshotList& oldList, const SnapshotList& newL
   AscendingLookup inOld(oldList);
   for (std::size_t i = 0; i < newList.count(); ++i) {
     const std::string_view path = newList.path(i);
-    if (CompareFound(path, newList.stamp(i), oldList, inOld.find(path, newList.samePathAsPrevious(i))) ==
-            kNoCounterpart &&
+    if (inOld.compare(path, newList.stamp(i), newList.samePathAsPrevious(i)) == kNoCounterpart &&
         options.newFiles()) {
       summary.push_back("Added " + std::string(path));
       different = true;

@@ -26,7 +26,10 @@ enum EntryComparison : int {
   kUnchanged = 2,      // same path, same stamp
 };
 
+// Index of a line whose path compares equal to key, or -1 (SnapshotList::binSearch).
 int binSearch(std::string_view key, const SnapshotList& list);
+// The line's code against the line of exactly the same path in otherList, looked
+// for among all the lines whose paths compare equal to it.
 int compareEntry(const std::string& line, const SnapshotList& otherList);
 
 // Rewrites summary completely; true when at least one Deleted, Changed or Added

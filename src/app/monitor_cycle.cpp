@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "net/net_errors.h"
+
 namespace parvex {
 
 MonitorCycle::MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender,
@@ -34,13 +36,9 @@ bool MonitorCycle::btActivateClick() {
     return false;
   }
   screen_.saveSettings();
-  try {
-    ClearAndReload();
-  } catch (const ListingCutShort& e) {
-    // A cut start snapshot would report the missing entries as added later on.
-    screen_.makeReachable();
-    throw Exception(e.Message() + " Parvex will not be activated.");
-  }
+  signInRefused_ = false;
+  folders_.setSlots(screen_.folderSlots());
+  ClearAndReload();
   try {
     screen_.startTimer(screen_.intervalSeconds() * 1000);
   } catch (...) {
@@ -56,7 +54,11 @@ bool MonitorCycle::btActivateClick() {
 const char* MonitorCycle::signInProblem() const {
   if (screen_.soundAlarmSelected()) return nullptr;
   const MailRequest r = mailFields_.mailRequest();
-  if (r.useMapi || r.smtpUser.empty()) return nullptr;
+  if (r.useMapi) return nullptr;
+  // Read as no security, a value this version does not know could send in clear
+  // what the user meant to protect.
+  if (r.smtpSecurity == SmtpSecurity::Unknown) return kUnknownSmtpSecurityMessage;
+  if (r.smtpUser.empty()) return nullptr;
   if (r.smtpPassword.empty()) return kNoSmtpPasswordMessage;
   // A password never crosses a network in clear.
   if (r.smtpSecurity == SmtpSecurity::None && !ServerIsThisComputer(r.server)) return kSmtpPasswordInClearMessage;
@@ -66,9 +68,9 @@ const char* MonitorCycle::signInProblem() const {
 void MonitorCycle::ClearAndReload() {
   summary_.clear();
   screen_.setSummary(summary_);
-  // Into a list of its own, so that a listing cut short leaves the baseline whole.
+  // Into a list of its own: a folder out of reach keeps the lines of the old one.
   SnapshotList fresh(lbStart1_.collation());
-  TakeSnapshot(screen_.folderSlots(), fresh, lister_);
+  folders_.scan(fresh, lbStart1_, nullptr, lister_, notices_);
   lbStart1_ = std::move(fresh);
 }
 
@@ -92,41 +94,51 @@ void MonitorCycle::Timer1Timer() {
 
 void MonitorCycle::dispatchTick(const std::function<void(std::exception_ptr)>& report) {
   if (inTick_) return;
-  const TickGuard guard(inTick_);
-  try {
-    runTick();
-  } catch (...) {
-    report(std::current_exception());
+  std::exception_ptr error;
+  {
+    const TickGuard guard(inTick_);
+    try {
+      runTick();
+    } catch (...) {
+      error = std::current_exception();
+    }
   }
+  // The box runs a message loop of its own, in which the next ticks scan and
+  // retry: a mail server down at night must not halt the watch until morning.
+  if (!error || errorShown_) return;
+  const TickGuard shown(errorShown_);
+  report(error);
 }
 
 void MonitorCycle::runTick() {
-  try {
-    TakeSnapshot(screen_.folderSlots(), lbScan1_, lister_);
-  } catch (const ListingCutShort& e) {
-    // The baseline stays, so nothing is reported from a partial listing.
-    throw Exception(e.Message() + " The changes are checked again at the next scan.");
-  }
+  folders_.scan(lbScan1_, lbStart1_, &lbStart1_, lister_, notices_);
   const bool different = areListBoxesDifferent(lbStart1_, lbScan1_, screen_, clock_, summary_);
+  summary_.insert(summary_.end(), notices_.begin(), notices_.end());
   screen_.setSummary(summary_);
-  if (!different) return;
-  if (!screen_.soundAlarmSelected())
-    sendEmailMessage();
-  else
+  if (!different && notices_.empty()) return;
+  if (screen_.soundAlarmSelected()) {
+    notices_.clear();
     showChanges();
+  } else if (!signInRefused_) {
+    sendEmailMessage();
+  }
 }
 
 void MonitorCycle::sendEmailMessage() {
   MailRequest request = mailFields_.mailRequest();
   request.body = summary_;
-  sender_.send(request);
   try {
-    ClearAndReload();
-  } catch (const ListingCutShort&) {
-    // The mail is out; the scan it came from is complete, so that becomes the
-    // baseline rather than mailing the same changes again.
-    std::swap(lbStart1_, lbScan1_);
+    sender_.send(request);
+  } catch (const ESignInRefused&) {
+    signInRefused_ = true;
+    throw;
   }
+  // The scan the mail was made from becomes the baseline: listing again now
+  // would swallow a change made while the mail was on its way.
+  std::swap(lbStart1_, lbScan1_);
+  notices_.clear();
+  summary_.clear();
+  screen_.setSummary(summary_);
 }
 
 void MonitorCycle::showChanges() {

@@ -11,6 +11,7 @@
 #include "app/change_detection.h"
 #include "app/folder_slots.h"
 #include "app/snapshot.h"
+#include "app/watched_folders.h"
 #include "net/smtp_security.h"
 #include "runtime/user_clock.h"
 
@@ -78,6 +79,9 @@ inline constexpr const char* kNoOptionsMessage =
     "You didn't select any notification options.  Parvex will not be activated.";
 inline constexpr const char* kNoSmtpPasswordMessage =
     "You entered an SMTP user name but no password.  Parvex will not be activated.";
+inline constexpr const char* kUnknownSmtpSecurityMessage =
+    "The stored SMTP security setting is not one this version knows: choose it again in the \"Security...\" "
+    "dialog.  Parvex will not be activated.";
 inline constexpr const char* kSmtpPasswordInClearMessage =
     "The SMTP password would be sent without encryption: choose STARTTLS or SSL/TLS for this server.  Parvex will "
     "not be activated.";
@@ -87,15 +91,18 @@ class MonitorCycle {
   MonitorCycle(WatcherScreen& screen, const MailFields& mailFields, MailSender& sender, const DirectoryLister& lister,
                const Collation& collation, const UserClock& clock);
 
-  // True when monitoring started.
+  // True when monitoring started. A folder out of reach does not stop it: the
+  // folder gets its baseline when it is first listed whole.
   bool btActivateClick();
   // One tick; errors propagate (the baseline is kept, so the next tick retries).
   void Timer1Timer();
-  // One tick as the timer dispatch runs it: an error is handed to report while the
-  // tick still counts as running, so ticks that arrive while its error box is up
-  // do not scan, send and stack further boxes.
+  // One tick as the timer dispatch runs it: an error is handed to report once the
+  // tick is over, so ticks go on scanning and retrying while its error box waits
+  // for a click. An error while a box is up is not shown in a second one.
   void dispatchTick(const std::function<void(std::exception_ptr)>& report);
   void ClearAndReload();
+  // The user chose new sign-in settings: a refused sign-in may be tried again.
+  void signInSettingsChanged() { signInRefused_ = false; }
   void sendEmailMessage();
   void showChanges();
   void Show1Click();
@@ -107,6 +114,7 @@ class MonitorCycle {
   const SnapshotList& startSnapshot() const { return lbStart1_; }
   const std::vector<std::string>& summary() const { return summary_; }
   bool inTick() const { return inTick_; }
+  bool signInRefused() const { return signInRefused_; }
 
  private:
   // Why the SMTP sign-in cannot be used as entered; null when it can (or is not used).
@@ -121,6 +129,13 @@ class MonitorCycle {
   SnapshotList lbStart1_;
   SnapshotList lbScan1_;
   std::vector<std::string> summary_;
+  WatchedFolders folders_;
+  // Folders gone out of reach or back, not yet told: they go with the next summary.
+  std::vector<std::string> notices_;
+  // The server refused the user name or password: signing in again with the same
+  // ones would only count towards the provider locking the account.
+  bool signInRefused_ = false;
+  bool errorShown_ = false;
   // Set while a tick scans and notifies. A send lets window messages through, so a
   // tick can be dispatched inside it; that tick must not scan or send again.
   bool inTick_ = false;

@@ -11,13 +11,15 @@ namespace {
 std::string dirName(int i) { return "Dir" + IntToStr(i + 1); }
 std::string recipName(int i) { return "Recip" + IntToStr(i); }
 
-// A number this version does not know reads as no security, like a missing value;
-// the sign-in never goes out in clear over a network either way.
+// A missing value is no security, as before the setting existed. Any other text
+// than the three known ones is kept as unknown, which activation refuses: read as
+// no security it could send in clear what the user meant to protect.
 SmtpSecurity ReadSecurity(const IniStore& store) {
-  const int n = ReadInteger(store, kOptsSection, "SmtpSecurity", 0);
-  if (n == static_cast<int>(SmtpSecurity::StartTls)) return SmtpSecurity::StartTls;
-  if (n == static_cast<int>(SmtpSecurity::Implicit)) return SmtpSecurity::Implicit;
-  return SmtpSecurity::None;
+  const std::string text = ReadString(store, kOptsSection, "SmtpSecurity", "0");
+  if (text == "0") return SmtpSecurity::None;
+  if (text == "1") return SmtpSecurity::StartTls;
+  if (text == "2") return SmtpSecurity::Implicit;
+  return SmtpSecurity::Unknown;
 }
 
 }  // namespace
@@ -67,7 +69,9 @@ void WriteSettings(IniStore& store, const WatcherSettings& s) {
   WriteInteger(store, kOptsSection, "NumRecip", static_cast<int>(s.recipients.size()));
   for (std::size_t i = 0; i < s.recipients.size(); ++i)
     WriteString(store, kOptsSection, recipName(static_cast<int>(i) + 1), s.recipients[i]);
-  WriteInteger(store, kOptsSection, "SmtpSecurity", static_cast<int>(s.smtpSecurity));
+  // An unknown value stays as stored, for the version that wrote it.
+  if (s.smtpSecurity != SmtpSecurity::Unknown)
+    WriteInteger(store, kOptsSection, "SmtpSecurity", static_cast<int>(s.smtpSecurity));
   WriteString(store, kOptsSection, "SmtpUser", s.smtpUser);
   WriteString(store, kOptsSection, "SmtpPassword", s.smtpPassword);
 }

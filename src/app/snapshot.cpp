@@ -63,6 +63,20 @@ void SnapshotList::add(std::string_view line) {
   order_.push_back(l);
 }
 
+void SnapshotList::dropFrom(std::size_t count) {
+  if (count < sorted_ || count > order_.size()) throw std::logic_error("dropFrom: lines already in order");
+  if (count == order_.size()) return;
+  texts_.resize(order_[count].text);
+  order_.resize(count);
+  std::erase_if(runEnds_, [count](std::size_t end) { return end > count; });
+}
+
+void SnapshotList::addFrom(const SnapshotList& other, std::size_t first) {
+  if (first < other.sorted_ || &other == this) throw std::logic_error("addFrom: lines already in order");
+  for (std::size_t i = first; i < other.order_.size(); ++i) add(other.textOf(other.order_[i]));
+  endRun();
+}
+
 void SnapshotList::endRun() {
   if (order_.size() > sorted_ && (runEnds_.empty() || runEnds_.back() < order_.size()))
     runEnds_.push_back(order_.size());
@@ -445,10 +459,10 @@ void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryL
       AppendSnapshotLine(line, folder, name, stamp);
       list.add(line);
     });
-  } catch (const ListingCutShort& e) {
+  } catch (const FolderNotListed& e) {
     std::string text = e.Message();
     if (text.empty() || text.back() != '.') text += '.';
-    throw ListingCutShort("Could not list the folder " + slotText + " completely: " + text);
+    throw FolderNotListed("Could not list the folder " + slotText + ": " + text);
   }
   list.endRun();
 }

@@ -34,6 +34,12 @@ class SnapshotList {
   // equal lines are all kept. Insertion is amortised: new lines are sorted and
   // merged in when the list is next read.
   void add(std::string_view line);
+  // Takes back the lines added from the count-th on; only lines added since the
+  // list was last read can be taken back.
+  void dropFrom(std::size_t count);
+  // Adds other's lines from the first-th on, as they were added to it; they must
+  // not have been read (put in order) since.
+  void addFrom(const SnapshotList& other, std::size_t first);
   // Marks the end of a run of related lines (one folder's); it only helps the
   // ordering along and changes nothing that can be read.
   void endRun();
@@ -87,8 +93,9 @@ class SnapshotList {
 };
 
 // Adds one line for every entry of the folder named by slotText ("." and ".."
-// skipped); an empty text adds nothing. The list is not emptied first. A listing
-// cut short raises ListingCutShort naming the folder.
+// skipped); an empty text adds nothing. The list is not emptied first. A folder
+// out of reach or a listing cut short raises FolderNotListed naming the folder;
+// lines added before the error stay in the list.
 void LoadFiles(const std::string& slotText, SnapshotList& list, const DirectoryLister& lister);
 
 // Empties the list and loads every slot into it, first to last.

@@ -52,8 +52,12 @@ void TmxSMTP::SendMail() {
     Connect();
     SendMessage();
   } catch (...) {
-    // A failing QUIT replaces the exception that was on its way.
-    Disconnect();
+    // What went wrong is what the user must read (and what decides whether the
+    // sign-in is tried again), not what a QUIT to a failing server met.
+    try {
+      Disconnect();
+    } catch (...) {
+    }
     throw;
   }
   Disconnect();
@@ -129,6 +133,7 @@ void TmxSMTP::Refuse(const std::string& text) {
 }
 
 void TmxSMTP::CheckBeforeConnecting() {
+  if (Security == SmtpSecurity::Unknown) Refuse("The SMTP security setting is not one this version knows.");
   if (Security != SmtpSecurity::None && !TlsFactory) {
     DropConnection();
     throw ETlsError("No secure connection can be made on this system.");
@@ -177,7 +182,11 @@ bool TmxSMTP::Accepted(const std::string& line, int expected) {
 }
 
 void TmxSMTP::SignInStep(const std::string& line, int expected) {
-  if (!Accepted(line, expected)) throw EServerError("The server " + Server + " refused the sign-in: " + LastReply());
+  if (Accepted(line, expected)) return;
+  const std::string text = "The server " + Server + " refused the sign-in: " + LastReply();
+  // A 4xx is a passing trouble worth another try; a 5xx refuses these credentials.
+  if (LastReply().starts_with('5')) throw ESignInRefused(text);
+  throw EServerError(text);
 }
 
 void TmxSMTP::SignIn(const SmtpCapabilities& offered) {

@@ -25,6 +25,13 @@ class EServerError : public Exception {
   using Exception::Exception;
 };
 
+// The server refused the user name or password for good (a 5xx reply to the
+// sign-in). Trying the same ones again would only count towards a lock-out.
+class ESignInRefused : public EServerError {
+ public:
+  using EServerError::EServerError;
+};
+
 // A send given up because the program is ending; silent, like every EAbort.
 class EQuitRequested : public EAbort {
  public:

@@ -9,6 +9,7 @@ enum class SmtpSecurity {
   None = 0,      // the plain dialogue
   StartTls = 1,  // STARTTLS required; never falls back to a clear connection
   Implicit = 2,  // TLS from the first byte (SMTPS)
+  Unknown = -1,  // a stored value this version does not know; nothing is sent with it
 };
 
 // The server text (host, optionally ":" port) names this computer by name or

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/alarm.h"
+#include "net/net_errors.h"
 #include "runtime/exceptions.h"
 #include "runtime/string_routines.h"
 #include "support/snapshot_fakes.h"
@@ -86,12 +87,13 @@ class FakeSender final : public MailSender {
     ++sends;
     last = request;
     if (during) during();
+    if (error) error();
     if (fail) throw Exception("connection refused");
   }
   int sends = 0;
   bool fail = false;
   MailRequest last;
-  std::function<void()> during;
+  std::function<void()> during, error;
 };
 
 class MonitorCycleTest : public ::testing::Test {
@@ -171,7 +173,9 @@ TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
                            {"mail.example.com:587", "me", "c2VhbGVk", SmtpSecurity::None, kSmtpPasswordInClearMessage},
                            {"LocalHost:25", "me", "c2VhbGVk", SmtpSecurity::None, nullptr},
                            {"mail.example.com", "me", "c2VhbGVk", SmtpSecurity::Implicit, nullptr},
-                           {"mail.example.com", "", "c2VhbGVk", SmtpSecurity::None, nullptr}}) {
+                           {"mail.example.com", "", "c2VhbGVk", SmtpSecurity::None, nullptr},
+                           {"mail.example.com", "", "", SmtpSecurity::Unknown, kUnknownSmtpSecurityMessage},
+                           {"LocalHost:25", "me", "c2VhbGVk", SmtpSecurity::Unknown, kUnknownSmtpSecurityMessage}}) {
     MemoryScreen s;
     FakeSender snd;
     MonitorCycle mc(s, s, snd, lister, collation, clock);
@@ -240,6 +244,14 @@ TEST_F(MonitorCycleTest, EmailModeSendsOnceThenRenewsTheBaseline) {
   EXPECT_FALSE(screen.windowShown);
   cycle.Timer1Timer();
   EXPECT_EQ(sender.sends, 1);
+  // A change made while a mail is on its way is not swallowed by the new baseline.
+  lister.setEntry("C:\\w", "b.txt", 201);
+  sender.during = [&] { lister.setEntry("C:\\w", "during.txt", 1); };
+  cycle.Timer1Timer();
+  sender.during = nullptr;
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 3);
+  EXPECT_EQ(sender.last.body.back(), "Added C:\\w\\during.txt");
 }
 
 TEST_F(MonitorCycleTest, FailedSendKeepsTheBaselineAndRetries) {
@@ -275,59 +287,78 @@ TEST_F(MonitorCycleTest, TickInsideASendNeitherScansNorSends) {
   EXPECT_EQ(sender.sends, 2);
 }
 
-TEST_F(MonitorCycleTest, ListingCutShortIsReportedAndNeverTakenForTheFolder) {
-  // At activation: refused, rather than a cut baseline whose missing entries
-  // would come back as added.
-  lister.cutShort = true;
-  try {
-    cycle.btActivateClick();
-    ADD_FAILURE() << "activated on a cut listing";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              "Could not list the folder C:\\w completely: The network name is no longer "
-              "available. Parvex will not be activated.");
-  }
-  EXPECT_FALSE(screen.tray);
-  EXPECT_TRUE(screen.reachable);
-
-  // At a tick: an error, and the baseline stays.
-  lister.cutShort = false;
+// A folder that cannot be listed (gone, a share away, a listing cut short) keeps
+// its baseline: no entry of it is reported deleted, and on its return only what
+// really changed is reported. Going and coming back are each told once.
+TEST_F(MonitorCycleTest, FolderOutOfReachKeepsItsBaselineAndIsToldOnce) {
+  const std::string header = "Date/Time 03/02/2001 04:05:06";
   screen.soundAlarm = false;
+  screen.slots[2] = "C:\\other";
+  lister.setFolder("C:\\other", {{"o.txt", 1}});
   ASSERT_TRUE(cycle.btActivateClick());
-  lister.cutShort = true;
-  try {
+  for (const bool cutShort : {false, true}) {
+    SCOPED_TRACE(cutShort ? "cut short" : "gone");
+    const int before = sender.sends;
+    if (cutShort)
+      lister.cutShortFolder = "C:\\w";
+    else
+      lister.removeFolder("C:\\w");
+    lister.setEntry("C:\\other", "during.txt", 5 + before);
     cycle.Timer1Timer();
-    ADD_FAILURE() << "a cut listing was taken as the folder";
-  } catch (const Exception& e) {
-    EXPECT_NE(e.Message().find("Could not list the folder C:\\w completely: The network name "
-                               "is no longer available. The changes are checked again"),
-              std::string::npos)
-        << e.Message();
-  }
-  EXPECT_EQ(sender.sends, 0);
-  EXPECT_TRUE(screen.memo.empty());
-  lister.cutShort = false;
-  cycle.Timer1Timer();
-  EXPECT_EQ(sender.sends, 0) << "nothing changed against the kept baseline";
+    ASSERT_EQ(sender.sends, before + 1);
+    const std::string why = cutShort ? "The network name is no longer available." : "The system cannot find the path specified.";
+    const std::vector<std::string> expected{header, " ",
+                                            (cutShort ? "Changed" : "Added") + std::string(" C:\\other\\during.txt"),
+                                            "Could not list the folder C:\\w: " + why};
+    EXPECT_EQ(sender.last.body, expected);
+    cycle.Timer1Timer();
+    EXPECT_EQ(sender.sends, before + 1) << "told once";
 
-  // Renewing the baseline after a mail: the complete scan the mail came from.
-  lister.setEntry("C:\\w", "c.txt", 1);
-  sender.during = [&] { lister.cutShort = true; };
-  EXPECT_NO_THROW(cycle.Timer1Timer());
-  EXPECT_EQ(sender.sends, 1);
-  sender.during = nullptr;
-  lister.cutShort = false;
-  cycle.Timer1Timer();
-  EXPECT_EQ(sender.sends, 1);
-  EXPECT_EQ(cycle.startSnapshot().count(), 3u);
+    lister.cutShortFolder.clear();
+    lister.setFolder("C:\\w", {{"a.txt", 100}, {"b.txt", 200}, {"back.txt", 7}});
+    cycle.Timer1Timer();
+    ASSERT_EQ(sender.sends, before + 2);
+    EXPECT_EQ(sender.last.body, (std::vector<std::string>{header, " ", "Added C:\\w\\back.txt",
+                                                          "The folder C:\\w can be listed again."}));
+    lister.removeEntry("C:\\w", "back.txt");
+    cycle.Timer1Timer();
+    ASSERT_EQ(sender.sends, before + 3);
+  }
 }
 
-TEST_F(MonitorCycleTest, DeletedFolderListsEveryEntryAsDeleted) {
-  cycle.btActivateClick();
+// At activation (the log-on start before the network drives are back) a folder
+// out of reach neither stops monitoring nor is mailed whole when it appears.
+TEST_F(MonitorCycleTest, FolderOutOfReachAtActivationGetsItsBaselineWhenFirstListed) {
+  screen.soundAlarm = false;
+  lister.removeFolder("C:\\w");
+  ASSERT_TRUE(cycle.btActivateClick());
+  EXPECT_TRUE(screen.messages.empty());
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 1);
+  EXPECT_EQ(sender.last.body.back(), "Could not list the folder C:\\w: The system cannot find the path specified.");
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 1);
+  lister.setFolder("C:\\w", {{"a.txt", 100}, {"b.txt", 200}});
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 2);
+  EXPECT_EQ(sender.last.body,
+            (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "The folder C:\\w can be listed again."}));
+  lister.setEntry("C:\\w", "b.txt", 201);
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 3);
+  EXPECT_EQ(sender.last.body.back(), "Changed C:\\w\\b.txt");
+
+  // In sound mode the summary shows it; Reactivate keeps the folder's baseline.
+  screen.soundAlarm = true;
   lister.removeFolder("C:\\w");
   cycle.Timer1Timer();
-  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "Deleted C:\\w\\a.txt",
-                                                   "Deleted C:\\w\\b.txt"}));
+  EXPECT_EQ(screen.alarms, 1);
+  EXPECT_EQ(screen.memo.back(), "Could not list the folder C:\\w: The system cannot find the path specified.");
+  ASSERT_TRUE(cycle.btActivateClick());
+  lister.setFolder("C:\\w", {{"a.txt", 100}, {"b.txt", 201}, {"c.txt", 1}});
+  cycle.Timer1Timer();
+  EXPECT_EQ(screen.memo, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "Added C:\\w\\c.txt",
+                                                   "The folder C:\\w can be listed again."}));
 }
 
 TEST_F(MonitorCycleTest, MenuAndExitPaths) {
@@ -418,7 +449,9 @@ TEST(FolderSlotTests, BlankAndDuplicateChecks) {
 namespace parvex {
 namespace {
 
-TEST_F(MonitorCycleTest, TicksWhileATickErrorIsShownAreSkipped) {
+// An error box waits for a click in a message loop of its own; the watch goes on
+// meanwhile, retrying the mail, and a second error opens no second box.
+TEST_F(MonitorCycleTest, TicksGoOnWhileATickErrorIsShown) {
   screen.soundAlarm = false;
   cycle.btActivateClick();
   lister.setEntry("C:\\w", "c.txt", 1);
@@ -431,15 +464,54 @@ TEST_F(MonitorCycleTest, TicksWhileATickErrorIsShownAreSkipped) {
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), "connection refused");
     }
-    // The error box runs a message loop; a tick dispatched there does nothing.
-    cycle.dispatchTick(report);
+    cycle.dispatchTick(report);  // fails again: no second box
+    sender.fail = false;
+    lister.setEntry("C:\\w", "d.txt", 1);
+    cycle.dispatchTick(report);  // the server is back while the box still waits
   };
   cycle.dispatchTick(report);
   EXPECT_EQ(reports, 1);
-  EXPECT_EQ(sender.sends, 1);
+  ASSERT_EQ(sender.sends, 3);
+  EXPECT_EQ(sender.last.body, (std::vector<std::string>{"Date/Time 03/02/2001 04:05:06", " ", "Added C:\\w\\c.txt",
+                                                        "Added C:\\w\\d.txt"}));
   EXPECT_FALSE(cycle.inTick());
+  sender.fail = true;
   cycle.dispatchTick(report);
-  EXPECT_EQ(sender.sends, 2) << "the next tick retries";
+  EXPECT_EQ(sender.sends, 3) << "nothing new to send";
+}
+
+// Providers lock an account after a few failed sign-ins: a refused password is
+// sent once, the changes wait, and new sign-in settings or Activate send them.
+TEST_F(MonitorCycleTest, RefusedSignInIsNotTriedAgainUntilTheSettingsChange) {
+  screen.soundAlarm = false;
+  cycle.btActivateClick();
+  lister.setEntry("C:\\w", "c.txt", 1);
+  sender.error = [] { throw ESignInRefused("The server x refused the sign-in: 535 5.7.8 bad"); };
+  EXPECT_THROW(cycle.Timer1Timer(), ESignInRefused);
+  lister.setEntry("C:\\w", "d.txt", 1);
+  for (int i = 0; i < 3; ++i) EXPECT_NO_THROW(cycle.Timer1Timer());
+  EXPECT_EQ(sender.sends, 1);
+  sender.error = nullptr;
+  cycle.signInSettingsChanged();
+  cycle.Timer1Timer();
+  ASSERT_EQ(sender.sends, 2);
+  EXPECT_EQ(sender.last.body.size(), 4u) << "both changes, kept while the sign-in was refused";
+
+  // A passing refusal (4xx) is tried again at the next scan; Activate also lifts a refusal.
+  lister.setEntry("C:\\w", "e.txt", 1);
+  sender.error = [] { throw EServerError("The server x refused the sign-in: 454 4.7.0 try later"); };
+  EXPECT_THROW(cycle.Timer1Timer(), EServerError);
+  EXPECT_THROW(cycle.Timer1Timer(), EServerError);
+  EXPECT_EQ(sender.sends, 4);
+  sender.error = [] { throw ESignInRefused("refused"); };
+  EXPECT_THROW(cycle.Timer1Timer(), ESignInRefused);
+  sender.error = nullptr;
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 5);
+  ASSERT_TRUE(cycle.btActivateClick());
+  lister.setEntry("C:\\w", "f.txt", 1);
+  cycle.Timer1Timer();
+  EXPECT_EQ(sender.sends, 6);
 }
 
 }  // namespace

@@ -145,11 +145,18 @@ TEST(Settings, SecurityNumbersAndStoredPasswords) {
   for (const auto& [text, security] : std::vector<std::pair<std::string, SmtpSecurity>>{{"0", SmtpSecurity::None},
                                                                                         {"1", SmtpSecurity::StartTls},
                                                                                         {"2", SmtpSecurity::Implicit},
-                                                                                        {"3", SmtpSecurity::None},
-                                                                                        {"tls", SmtpSecurity::None}}) {
+                                                                                        {"3", SmtpSecurity::Unknown},
+                                                                                        {"01", SmtpSecurity::Unknown},
+                                                                                        {"tls", SmtpSecurity::Unknown}}) {
     store.values[{"Opts", "SmtpSecurity"}] = text;
     EXPECT_EQ(read(store).smtpSecurity, security) << text;
   }
+  // An unknown value is left as stored when the settings are saved.
+  WatcherSettings unknown = read(store);
+  WriteSettings(store, unknown);
+  EXPECT_EQ((store.values[{"Opts", "SmtpSecurity"}]), "tls");
+  store.values.erase({"Opts", "SmtpSecurity"});
+  EXPECT_EQ(read(store).smtpSecurity, SmtpSecurity::None) << "missing: as before the setting existed";
   EXPECT_EQ(SealPassword(UserSecretSealer(), ""), "");
   EXPECT_EQ(UnsealPassword(UserSecretSealer(), ""), "");
   // Clear text, damaged text, or text sealed elsewhere: the user is asked to enter it again.

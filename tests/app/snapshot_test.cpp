@@ -155,14 +155,18 @@ TEST(LoadFiles, AddsOneLinePerEntrySkippingDotEntries) {
   EXPECT_EQ(list[0], list[1]);
 }
 
-TEST(LoadFiles, EmptyBlankAndMissingSlotsAddNothing) {
+TEST(LoadFiles, EmptySlotAddsNothingAndAMissingFolderIsNamed) {
   FoldedCollation collation;
   MemoryLister lister;
   SnapshotList list(collation);
   LoadFiles("", list, lister);
   EXPECT_TRUE(lister.masks.empty());  // an empty slot is not even listed
-  LoadFiles("   ", list, lister);
-  LoadFiles("C:\\Gone", list, lister);
+  try {
+    LoadFiles("C:\\Gone", list, lister);
+    ADD_FAILURE() << "a missing folder listed as empty";
+  } catch (const FolderNotListed& e) {
+    EXPECT_EQ(e.Message(), "Could not list the folder C:\\Gone: The system cannot find the path specified.");
+  }
   EXPECT_TRUE(list.empty());
 }
 

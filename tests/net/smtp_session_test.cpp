@@ -39,6 +39,8 @@ class LiveSmtp : public ::testing::Test {
   std::string Fails() {
     try {
       smtp->SendMail();
+    } catch (const ESignInRefused& e) {
+      return "refused: " + e.Message();
     } catch (const EServerError& e) {
       return "server: " + e.Message();
     } catch (const ETimedOutError& e) {
@@ -376,7 +378,11 @@ TEST_F(LiveSecureSmtp, SignInOnTheLoopbackWithEachMechanism) {
     const char* sent;
   };
   for (const Case& c : std::vector<Case>{
-           {"esmtp", "wrong", "server: The server %s refused the sign-in: 535 5.7.8 Authentication credentials invalid",
+           {"esmtp", "wrong", "refused: The server %s refused the sign-in: 535 5.7.8 Authentication credentials invalid",
+            "C: AUTH PLAIN AHVzZXIAd3Jvbmc=\nC: QUIT\n"},
+           // A passing trouble is no refusal of the password: the next scan tries again.
+           {"esmtp_auth_454", "wrong",
+            "server: The server %s refused the sign-in: 454 4.7.0 Temporary authentication failure",
             "C: AUTH PLAIN AHVzZXIAd3Jvbmc=\nC: QUIT\n"},
            {"esmtp_login_only", "secret", "(sent)", "C: AUTH LOGIN\nC: dXNlcg==\nC: c2VjcmV0\nC: MAIL"},
            {"esmtp_no_auth", "secret",

@@ -26,7 +26,7 @@ class FoldedCollation final : public Collation {
 };
 
 // Folders by mask; each entry is a name and its stamp, listed in the order given
-// (as a real folder may list them). "." and ".." are listed as the real file
+// (as a real folder may list them). A folder not set is out of reach. "." and ".." are listed as the real file
 // system lists them. Every listing's mask is kept, to prove when a scan ran.
 class MemoryLister final : public DirectoryLister {
  public:
@@ -50,18 +50,19 @@ class MemoryLister final : public DirectoryLister {
   void enumerate(const std::string& mask, const EntryFn& onEntry) const override {
     masks.push_back(mask);
     const auto it = folders_.find(mask);
-    if (it == folders_.end()) return;
+    if (it == folders_.end()) throw FolderOutOfReach("The system cannot find the path specified.");
     onEntry(".", 1);
     onEntry("..", 1);
     for (const auto& [name, stamp] : it->second) {
       onEntry(name, stamp);
-      if (cutShort) throw ListingCutShort("The network name is no longer available");
+      if (cutShort || mask == maskOf(cutShortFolder)) throw ListingCutShort("The network name is no longer available");
     }
   }
   int listings() const { return static_cast<int>(masks.size()); }
   mutable std::vector<std::string> masks;
   // Every listing stops with an error after its first entry, as a share's hiccup does.
   bool cutShort = false;
+  std::string cutShortFolder;  // only this folder's listings stop so
 
  private:
   static std::string maskOf(const std::string& folder) {

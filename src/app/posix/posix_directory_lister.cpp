@@ -47,7 +47,8 @@ std::string PosixFolderOfMask(const std::string& mask) {
 
 void PosixDirectoryLister::enumerate(const std::string& mask, const EntryFn& onEntry) const {
   std::unique_ptr<DIR, DirCloser> dir(opendir(PosixFolderOfMask(mask).c_str()));
-  if (!dir) return;
+  // Even an empty folder opens, so any failure here means out of reach.
+  if (!dir) throw FolderOutOfReach(std::strerror(errno));
   const int fd = dirfd(dir.get());
   for (;;) {
     errno = 0;  // readdir tells the end from an error only by errno

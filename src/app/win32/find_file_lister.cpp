@@ -68,12 +68,18 @@ std::wstring FindMask(const std::string& mask) {
 
 }  // namespace
 
+bool FindErrorMeansNoEntries(unsigned long error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES; }
+
 void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) const {
   const std::wstring wideMask = FindMask(mask);
-  if (wideMask.empty()) return;
+  if (wideMask.empty()) throw FolderOutOfReach(SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
   WIN32_FIND_DATAW data;
   const FindHandle find(FindFirstFileW(wideMask.c_str(), &data));
-  if (!find) return;
+  if (!find) {
+    const DWORD error = GetLastError();
+    if (FindErrorMeansNoEntries(error)) return;
+    throw FolderOutOfReach(SystemErrorText(error));
+  }
   // Read once per folder: asking for the zone at every entry costs more than the
   // enumeration itself.
   TIME_ZONE_INFORMATION zoneInfo;

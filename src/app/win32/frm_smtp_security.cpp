@@ -26,10 +26,12 @@ TfrmSmtpSecurity::TfrmSmtpSecurity(TApplication& application, HWND owner, const 
       CreateRadioButton(Handle(), "STARTTLS (a provider's port 587)", {20, 48, 280, 17}, kRbSecurityStartTls, f, false);
   rbImplicit_ =
       CreateRadioButton(Handle(), "SSL/TLS (a provider's port 465)", {20, 68, 280, 17}, kRbSecurityImplicit, f, false);
-  SetChecked(current.security == SmtpSecurity::StartTls   ? rbStartTls_
-             : current.security == SmtpSecurity::Implicit ? rbImplicit_
-                                                          : rbNone_,
-             true);
+  // A stored value this version does not know ticks none: the user must choose.
+  if (current.security != SmtpSecurity::Unknown)
+    SetChecked(current.security == SmtpSecurity::StartTls   ? rbStartTls_
+               : current.security == SmtpSecurity::Implicit ? rbImplicit_
+                                                            : rbNone_,
+               true);
   CreateLabel(Handle(), "User name", {12, 99, 80, 13}, f);
   edUser_ = CreateEdit(Handle(), {96, 96, 210, 21}, kEdSmtpUser, f);
   SetText(edUser_, current.user);
@@ -52,7 +54,8 @@ void TfrmSmtpSecurity::okClick() {
   SmtpSignIn chosen;
   chosen.security = IsChecked(rbStartTls_)   ? SmtpSecurity::StartTls
                     : IsChecked(rbImplicit_) ? SmtpSecurity::Implicit
-                                             : SmtpSecurity::None;
+                    : IsChecked(rbNone_)     ? SmtpSecurity::None
+                                             : current_.security;
   chosen.user = GetText(edUser_);
   std::string typed = GetText(edPassword_);
   // Without a user name there is no sign-in, and no password is kept for one.

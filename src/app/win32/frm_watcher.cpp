@@ -263,6 +263,7 @@ void TfrmWatcher::btSmtpSecurityClick() {
   smtpSecurity_ = dialog.Result()->security;
   smtpUser_ = dialog.Result()->user;
   smtpPassword_ = dialog.Result()->sealedPassword;
+  cycle_.signInSettingsChanged();
 }
 
 void TfrmWatcher::Button2Click() { playAlarmSound(); }

@@ -81,13 +81,16 @@ TEST(PosixLister, ListsEveryKindOfEntryOneLevelDeep) {
   EXPECT_EQ(names, (std::set<std::string>{".", "..", ".hidden", "dangling", "plain.txt", "readonly.txt", "sub"}));
 }
 
-TEST(PosixLister, MissingOrUnlistableFoldersYieldNothing) {
+// A folder that cannot be opened is out of reach, never empty: its entries
+// would otherwise be reported deleted. An empty folder is listed as empty.
+TEST(PosixLister, UnlistableFoldersAreOutOfReachAndEmptyOnesEmpty) {
   TempFolder folder;
   const std::string file = folder.file("a-file.txt");
-  EXPECT_TRUE(ListAll("/nonexistent/parvex\\*.*").empty());
-  EXPECT_TRUE(ListAll(file + "\\*.*").empty());  // a slot naming a file
-  EXPECT_TRUE(ListAll("   \\*.*").empty());
-  EXPECT_TRUE(ListAll(std::string(5000, 'x') + "\\*.*").empty());  // longer than any path limit
+  for (const std::string& mask : {std::string("/nonexistent/parvex\\*.*"), file + "\\*.*",  // a slot naming a file
+                                  std::string(5000, 'x') + "\\*.*"})                     // beyond any path limit
+    EXPECT_THROW(ListAll(mask), FolderOutOfReach) << mask.substr(0, 40);
+  fs::create_directory(folder.path() + "/empty");
+  EXPECT_TRUE(ListAll(folder.path() + "/empty\\*.*").size() == 2u);  // "." and ".."
 }
 
 TEST(PosixLister, NamesWithHighBytesPassThroughUnchanged) {

@@ -9,6 +9,7 @@
 
 #include "app/change_detection.h"
 #include "runtime/win32/win32_user_clock.h"
+#include "app/change_property.h"
 #include "support/snapshot_fakes.h"
 
 namespace parvex {
@@ -101,6 +102,14 @@ TEST(Win32UserClock, FormatsWithTheUserFormats) {
   const CivilTime later{2026, 12, 8, 13, 4, 5};
   EXPECT_EQ(DateTimeToStr(later, clock), clock.shortDate(later) + " " + clock.longTime(later));
   EXPECT_NE(clock.longTime(later).find("04"), std::string::npos);
+}
+
+// Names CompareStringA calls equal (a sharp s and "ss", letter case) were each
+// reported deleted and added at every scan when the look-up met the other one.
+TEST(UserLocaleCollation, ComparisonMatchesAPlainReference) {
+  UserLocaleCollation collation;
+  ASSERT_EQ(CompareUserLocaleIgnoreCase("Stra\xdf" "e.txt", "Strasse.txt"), 0) << "the pair this test is about";
+  testing::ExpectComparisonMatchesReference(collation, testing::CollidingNames(), 200, 7);
 }
 
 }  // namespace

@@ -135,7 +135,8 @@ def real_handshake(s, cert):
     s.log("C: <tls %s>" % s.conn.version())
 
 
-def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, starttls_refusal=None):
+def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, starttls_refusal=None,
+          auth_refusal="535 5.7.8 Authentication credentials invalid"):
     """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
     secure = [implicit]
 
@@ -159,7 +160,7 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, start
             secure[0] = True
         elif upper.startswith("AUTH PLAIN "):
             good = base64.b64decode(line[11:]) == b"\0user\0secret"
-            s.reply("235 signed in" if good else "535 5.7.8 Authentication credentials invalid")
+            s.reply("235 signed in" if good else auth_refusal)
         elif upper == "AUTH LOGIN":
             s.reply("334 VXNlcm5hbWU6")
             user = s.read_line()
@@ -213,6 +214,7 @@ SCENARIOS = {
     "esmtp_no_starttls": lambda s: esmtp(s, starttls=False),
     "esmtp_starttls_454": lambda s: esmtp(s, starttls_refusal="454 4.7.0 TLS not available due to temporary reason"),
     "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
+    "esmtp_auth_454": lambda s: esmtp(s, auth_refusal="454 4.7.0 Temporary authentication failure"),
     "esmtp_no_auth": lambda s: esmtp(s, auth=None),
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
     "tls_starttls": lambda s: esmtp(s, cert="good"),
