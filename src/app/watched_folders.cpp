@@ -19,9 +19,9 @@ void CopyFolderLines(const SnapshotList& from, const std::string& prefix, Snapsh
   to.endRun();
 }
 
-}  // namespace
-
 std::string FolderBackMessage(const std::string& slot) { return "The folder " + slot + " can be listed again."; }
+
+}  // namespace
 
 void WatchedFolders::setSlots(std::span<const std::string> slots) {
   std::vector<Folder> folders;

@@ -14,8 +14,6 @@
 
 namespace parvex {
 
-std::string FolderBackMessage(const std::string& slot);
-
 class WatchedFolders {
  public:
   // Takes the slots in use from now on. A folder named as before keeps what was

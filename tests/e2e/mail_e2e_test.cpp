@@ -10,61 +10,17 @@
 #include <sstream>
 
 #include "app/password_seal.h"
-#include "e2e_fixture.h"
-#include "support/test_servers.h"
+#include "mail_e2e_fixture.h"
 #include "support/win32/linux_proc.h"
 #include "support/win32/trusted_test_ca.h"
 
 namespace e2e {
 namespace {
 
-namespace test = parvex::test;
-
-class ParvexMailE2E : public ParvexE2E {
- protected:
-  void SetUp() override {
-    ParvexE2E::SetUp();
-    REQUIRE_SERVERS();
-  }
-
-  // E-mail mode on the watched folder, to the given SMTP server (or through MAPI
-  // when the server is empty).
-  HWND startMailing(const std::string& server, const std::vector<std::string>& recipients,
-                    const std::string& sender = "Parvex Monitor") {
-    putString("Start", "Dir1", watched);
-    putString("Opts", "SoundAlarm", "0");
-    putString("Opts", "MAPI", server.empty() ? "1" : "0");
-    putString("Opts", "Server", server);
-    putString("Opts", "Sender", sender);
-    putString("Opts", "SendEmail", "monitor@example.com");
-    putString("Opts", "Subject", "Folder changed");
-    putString("Opts", "NumRecip", std::to_string(recipients.size()));
-    for (std::size_t i = 0; i < recipients.size(); ++i)
-      putString("Opts", ("Recip" + std::to_string(i + 1)).c_str(), recipients[i]);
-    return startMonitoringAutomatically();
-  }
-
-  static std::string sink() { return "127.0.0.1:" + std::to_string(test::SinkPort()); }
-  static bool messageArrives(int n, DWORD timeout) {
-    return waitUntil([n] { return !test::SinkMessage(n).empty(); }, timeout);
-  }
-  // The sink stops or starts listening; it says so by its sink.paused file.
-  static bool setSinkPaused(bool paused) {
-    const std::string flag = test::ServerDir() + "\\sink.pause";
-    if (paused) {
-      writeFile(flag, "paused");
-    } else {
-      DeleteFileA(flag.c_str());
-    }
-    const std::string state = test::ServerDir() + "\\sink.paused";
-    return waitUntil([&] { return fileExists(state) == paused; }, kStepTimeout);
-  }
-  // For what must not happen (a second mail): nothing marks a tick that sent
-  // nothing, so the sink is watched for the message over more than an interval.
-  static bool noMessageWithin(int n) { return !messageArrives(n, kQuietTimeout); }
-};
-
-TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
+TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetriedWhileItsErrorIsShown) {
+  const std::string other = work + "\\other";
+  CreateDirectoryA(other.c_str(), nullptr);
+  putString("Start", "Dir2", other);
   HWND main = startMailing(sink(), {"root@localhost", "ops@example.com"});
   ASSERT_NE(main, nullptr);
   const int before = test::SinkMessageCount();
@@ -91,10 +47,17 @@ TEST_F(ParvexMailE2E, EachChangeIsMailedOnceAndAFailedSendIsRetried) {
   ASSERT_NE(box.window, nullptr) << "a failed send must be shown";
   EXPECT_EQ(box.caption, kProgramTitle);
   EXPECT_FALSE(box.text.empty());
+  // The box waits for a click, and the watch goes on: once the server is back the
+  // kept change goes out with one made meanwhile in another folder.
+  writeFile(other + "\\meanwhile.txt", "m");
   ASSERT_TRUE(setSinkPaused(false));
+  ASSERT_TRUE(messageArrives(before + 2, 2 * kTickTimeout)) << "no scan or send while the error box waited";
+  EXPECT_EQ(summaryOfMessage(before + 2),
+            (std::vector<std::string>{"Added " + other + "\\meanwhile.txt", "Added " + watched + "\\second.txt"}));
+  waitUntil([] { return false; }, 3 * 5000);  // three intervals with the box open
+  EXPECT_TRUE(IsWindow(box.window)) << "the box was closed by something else than a click";
   dismiss(box.window);
-  ASSERT_TRUE(messageArrives(before + 2, kTickTimeout + 5000)) << "the kept change was not sent again";
-  EXPECT_NE(test::SinkMessage(before + 2).find("Added " + watched + "\\second.txt\r\n"), std::string::npos);
+  EXPECT_EQ(waitMessageBox(processes.back().pid(), 500).window, nullptr) << "a second error box was stacked";
   EXPECT_TRUE(noMessageWithin(before + 3)) << "the change was mailed twice";
   EXPECT_TRUE(processes.back().running());
 }
@@ -179,6 +142,7 @@ TEST_F(ParvexMailE2E, SignsInOverStartTlsOrSslAndTellsAWrongPassword) {
     const std::string server = "localhost:" + std::to_string(port);
     ASSERT_NE(startMailing(server, {"ops@example.com"}), nullptr);
     const int before = test::SinkMessageCount();
+    const int refusedBefore = countLines(linesOf(test::ReadFile(test::ServerDir() + "/sink.signins")), "refused");
     const std::string name = "new" + std::to_string(++serial) + ".txt";
     writeFile(watched + "\\" + name, "new");
     if (c.delivered) {
@@ -194,6 +158,11 @@ TEST_F(ParvexMailE2E, SignsInOverStartTlsOrSslAndTellsAWrongPassword) {
       dismiss(box.window);
       EXPECT_TRUE(processes.back().running());
       EXPECT_EQ(test::SinkMessageCount(), before);
+      // Providers lock an account after a few refusals: the wrong password is
+      // not sent again at the next scans, and no second box comes.
+      waitUntil([] { return false; }, 3 * 5000);
+      EXPECT_EQ(countLines(linesOf(test::ReadFile(test::ServerDir() + "/sink.signins")), "refused"), refusedBefore + 1);
+      EXPECT_EQ(waitMessageBox(processes.back().pid(), 200).window, nullptr);
     }
     processes.back().kill();
   }

@@ -5,7 +5,8 @@
 #  - starts the fault-injecting and the aiosmtpd SMTP servers on loopback, their
 #    folder in PARVEX_NET_SERVER_DIR (as a Wine path), with TLS where openssl
 #    made the test certificates;
-#  - makes the load tests' big folder there when PARVEX_BIG_FOLDER_ENTRIES is set;
+#  - makes the load tests' big folder there when PARVEX_BIG_FOLDER_ENTRIES is set,
+#    and a folder "colliding" of names that differ only as the locale ignores;
 #  - puts the MAPI stand-in (tests/e2e/stand-ins) first on PATH;
 #  - runs the executable with scripts/wine-run.
 # CTest starts it for e2e_tests and for net_tests_live, inside the Xvfb and Wine
@@ -54,6 +55,15 @@ for i in range(count):
     open(os.path.join(folder, "entry-%d.dat" % (100000 + i)), "w").close()
 PY
 fi
+# Names that the locale's order calls equal, letter case among them, which a
+# Windows program cannot make side by side (Wine finds the other one).
+"$python" - "$dir/colliding" <<'PY' || { echo "the folder of colliding names was not made"; exit 1; }
+import os, sys
+os.makedirs(sys.argv[1])
+for name in ("Stra\u00dfe.txt", "Strasse.txt", "Report.txt", "report.txt"):
+    with open(os.path.join(sys.argv[1], name), "w") as f:
+        f.write(name)
+PY
 export PARVEX_NET_SERVER_DIR="Z:$dir"
 # Wine's Simple MAPI hands mail to the desktop's composer (xdg-email, found on
 # PATH); the stand-in records what it is given in the same folder.

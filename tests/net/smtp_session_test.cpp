@@ -368,6 +368,10 @@ TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
   EXPECT_EQ(Fails(), "server: The password for 127.0.0.2:" + port +
                          " is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
   EXPECT_EQ(test::FaultConnections("esmtp"), before);
+  // Nor with a stored security setting this version does not know.
+  smtp->Security = SmtpSecurity::Unknown;
+  EXPECT_EQ(Fails(), "server: The SMTP security setting is not one this version knows.");
+  EXPECT_EQ(test::FaultConnections("esmtp"), before);
 }
 
 TEST_F(LiveSecureSmtp, SignInOnTheLoopbackWithEachMechanism) {

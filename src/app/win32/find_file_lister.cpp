@@ -77,8 +77,15 @@ void FindFileLister::enumerate(const std::string& mask, const EntryFn& onEntry) 
   const FindHandle find(FindFirstFileW(wideMask.c_str(), &data));
   if (!find) {
     const DWORD error = GetLastError();
-    if (FindErrorMeansNoEntries(error)) return;
-    throw FolderOutOfReach(SystemErrorText(error));
+    if (!FindErrorMeansNoEntries(error)) throw FolderOutOfReach(SystemErrorText(error));
+    // "No matching entries" is taken as an empty folder only when the folder is
+    // there: the same code for a folder that is gone would report all it held
+    // as deleted.
+    const std::wstring folder = wideMask.substr(0, wideMask.find_last_of(L'\\') + 1);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      throw FolderOutOfReach(SystemErrorText(ERROR_PATH_NOT_FOUND));
+    return;
   }
   // Read once per folder: asking for the zone at every entry costs more than the
   // enumeration itself.

@@ -85,14 +85,33 @@ TEST_F(Win32Snapshot, TrailingBackslashGivesTheSamePaths) {
   EXPECT_EQ(parseTabs(plain[0], 1), folder.path() + "\\report.doc");
 }
 
-TEST_F(Win32Snapshot, BlankMissingFileAndOverlongSlotsAddNothing) {
+// Only "no matching entries" means an empty folder; a folder that is gone, a
+// share away, a slot naming a file or a path the system cannot take is out of
+// reach, so that its entries are never taken as deleted.
+TEST_F(Win32Snapshot, FindErrorsTellEmptyFromOutOfReach) {
+  for (const DWORD error : {ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_FILES}) EXPECT_TRUE(FindErrorMeansNoEntries(error));
+  for (const DWORD error : {ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_NETPATH, ERROR_BAD_NET_NAME,
+                            ERROR_NETNAME_DELETED, ERROR_NOT_READY, ERROR_DIRECTORY, ERROR_INVALID_NAME,
+                            ERROR_FILENAME_EXCED_RANGE, ERROR_UNEXP_NET_ERR, ERROR_SEM_TIMEOUT})
+    EXPECT_FALSE(FindErrorMeansNoEntries(error)) << error;
+
   TempFolder folder;
   const std::string file = folder.file("a-file.txt");
   SnapshotList list(collation);
-  for (const std::string& slot : {std::string(), std::string("   "), folder.path() + "\\missing", file,
-                                  std::string("C:\\") + std::string(400, 'x'), std::string(70000, 'y')})
-    LoadFiles(slot, list, lister);
+  LoadFiles("", list, lister);
+  for (const std::string& slot :
+       {folder.path() + "\\missing", file, std::string("\\\\nosuchserver\\share"),
+        std::string("C:\\") + std::string(400, 'x'), std::string(70000, 'y')}) {
+    try {
+      LoadFiles(slot, list, lister);
+      ADD_FAILURE() << slot.substr(0, 60) << " listed as empty";
+    } catch (const FolderNotListed& e) {
+      EXPECT_EQ(e.Message().rfind("Could not list the folder " + slot.substr(0, 60), 0), 0u) << e.Message();
+    }
+  }
   EXPECT_TRUE(list.empty());
+  // The system's "no matching entries" for an existing folder: an empty list.
+  EXPECT_TRUE(NamesIn(folder.path() + "\\*.none").empty());
 }
 
 TEST_F(Win32Snapshot, TouchedFileIsReportedChanged) {
@@ -178,9 +197,9 @@ TEST_F(Win32Snapshot, FolderVanishingDuringTheListingIsNoError) {
   });
   EXPECT_GE(seen, 3);
   // Windows keeps the folder itself while the search holds it open; once the
-  // search is released the folder goes, and a later scan finds nothing.
+  // search is released the folder goes, and a later scan finds it out of reach.
   RemoveTree(doomed);
-  EXPECT_TRUE(NamesIn(doomed + "\\*.*").empty());
+  EXPECT_THROW(NamesIn(doomed + "\\*.*"), FolderOutOfReach);
 }
 
 TEST_F(Win32Snapshot, TwentySlotsOnOneFolderListEveryEntryTwentyTimes) {

@@ -58,9 +58,14 @@ class Store:
         return "250 Message accepted for delivery"
 
 
-def signs_in(server, session, envelope, mechanism, data):
-    ok = isinstance(data, LoginPassword) and data.login == b"user" and data.password == b"secret"
-    return AuthResult(success=ok, handled=False)  # a refusal gets the standard 535 reply
+def signs_in(directory):
+    """Takes "user" with "secret"; each attempt adds "accepted" or "refused" to <dir>/sink.signins."""
+    def check(server, session, envelope, mechanism, data):
+        ok = isinstance(data, LoginPassword) and data.login == b"user" and data.password == b"secret"
+        with open(os.path.join(directory, "sink.signins"), "a") as f:
+            f.write("accepted\n" if ok else "refused\n")
+        return AuthResult(success=ok, handled=False)  # a refusal gets the standard 535 reply
+    return check
 
 
 def write_port(directory, name, port):
@@ -76,14 +81,14 @@ async def listen_secure(loop, store, args):
     limit = 64 * 1024 * 1024
     starttls = await loop.create_server(
         lambda: SMTP(store, data_size_limit=limit, tls_context=context, require_starttls=True, auth_required=True,
-                     authenticator=signs_in), "127.0.0.1", 0)
+                     authenticator=signs_in(args.dir)), "127.0.0.1", 0)
     # aiosmtpd counts only STARTTLS as encryption, so the implicit-TLS listener
     # must be told that sign-in needs no more of it (and not to warn about that).
     warnings.filterwarnings("ignore", "Requiring AUTH while not requiring TLS")
     logging.getLogger("mail.log").setLevel(logging.ERROR)  # its notes on its own deprecations
     smtps = await loop.create_server(
         lambda: SMTP(store, data_size_limit=limit, auth_required=True, auth_require_tls=False,
-                     authenticator=signs_in), "127.0.0.1", 0, ssl=context)
+                     authenticator=signs_in(args.dir)), "127.0.0.1", 0, ssl=context)
     write_port(args.dir, "sink.starttls.port", starttls.sockets[0].getsockname()[1])
     write_port(args.dir, "sink.smtps.port", smtps.sockets[0].getsockname()[1])
     return [starttls, smtps]
