@@ -46,7 +46,8 @@ void ChangeMailer::stampOrigin() {
     while (!headers.GetFieldValue(field).empty()) headers.RemoveField(field);
   const MailOrigin::Moment now = origin_.Now();
   headers.Add("Date: " + RfcDate(now.local, now.utcOffsetMinutes));
-  headers.Add("Message-ID: " + MakeMessageId(now.unixSeconds, origin_.ProcessId(), ++sent_, origin_.HostName()));
+  headers.Add("Message-ID: " + MakeMessageId(now.unixSeconds, origin_.ProcessId(), ++sent_,
+                                           MessageIdDomain(message_.Sender().Address(), origin_.HostName())));
 }
 
 }  // namespace parvex

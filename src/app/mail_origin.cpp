@@ -38,6 +38,17 @@ std::string RfcDate(const CivilTime& t, int offset) {
   return text;
 }
 
+std::string MessageIdDomain(const std::string& senderAddress, const std::string& host) {
+  const auto at = senderAddress.rfind('@');
+  if (at != std::string::npos) {
+    std::string domain = senderAddress.substr(at + 1);
+    if (!domain.empty() && domain.back() == '>') domain.pop_back();
+    // A bare machine name ("@vm") says nothing more than the host's own.
+    if (usableHost(domain) && domain.find('.') != std::string::npos) return domain;
+  }
+  return host;
+}
+
 std::string MakeMessageId(std::int64_t unixSeconds, unsigned processId, unsigned counter, const std::string& host) {
   return "<" + std::to_string(unixSeconds) + "." + std::to_string(processId) + "." + std::to_string(counter) + "@" +
          (usableHost(host) ? host : std::string("localhost")) + ">";

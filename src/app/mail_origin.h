@@ -24,6 +24,9 @@ class MailOrigin {
 
 // "Tue, 08 Dec 2026 05:48:04 +0100"
 std::string RfcDate(const CivilTime& local, int utcOffsetMinutes);
+// The right-hand side of a Message-ID: the domain of the sender's address when it
+// has one, else the host's name.
+std::string MessageIdDomain(const std::string& senderAddress, const std::string& host);
 // "<seconds.process.counter@host>", with "localhost" for a missing or unusable name.
 std::string MakeMessageId(std::int64_t unixSeconds, unsigned processId, unsigned counter, const std::string& host);
 

@@ -123,6 +123,10 @@ TEST(ChangeMailer, OriginationFieldsAreStampedAndReplacedAtEachSend) {
   EXPECT_EQ(RfcDate({2026, 12, 8, 5, 48, 4}, 60), "Tue, 08 Dec 2026 05:48:04 +0100");
   EXPECT_EQ(RfcDate({2024, 2, 29, 23, 0, 9}, -330), "Thu, 29 Feb 2024 23:00:09 -0530");
   EXPECT_EQ(MakeMessageId(17, 3, 2, "bad host"), "<17.3.2@localhost>");
+  for (const auto& [sender, domain] : std::vector<std::pair<std::string, std::string>>{
+           {"monitor@example.com", "example.com"}, {"ops@mail.example.org>", "mail.example.org"},
+           {"me@vm", "host"}, {"", "host"}, {"x@bad domain.com", "host"}, {"x@", "host"}})
+    EXPECT_EQ(MessageIdDomain(sender, "host"), domain) << sender;
 
   // Seen at the window's turn just before the connection, which is not tried.
   Components c;
@@ -173,7 +177,8 @@ TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {
         << stored;
     EXPECT_NE(stored.find("From:     Parvex Monitor <monitor@example.com>\r\n"), std::string::npos);
     EXPECT_NE(stored.find("\r\nDate: Tue, 08 Dec 2026 05:48:04 +0100\r\n"), std::string::npos) << stored;
-    EXPECT_NE(stored.find("\r\nMessage-ID: <1796708884.4242." + std::to_string(n - before) + "@watcher.example>\r\n"),
+    // The sender's domain, not the machine's name.
+    EXPECT_NE(stored.find("\r\nMessage-ID: <1796708884.4242." + std::to_string(n - before) + "@example.com>\r\n"),
               std::string::npos)
         << stored;
     EXPECT_NE(stored.find("\r\n\r\nDate/Time 08/12/2026 05:48:04\r\n \r\nAdded C:\\Data\\new.txt\r\n"
