@@ -73,6 +73,12 @@ void TmxSMTP::Connect() {
 
 void TmxSMTP::Disconnect() {
   if (!Connected()) return;
+  // Without a connection, or once the server has closed it, QUIT would only
+  // wait for its own failure.
+  if (!Established()) {
+    DropConnection();
+    return;
+  }
   try {
     Logout();
   } catch (const EServerError&) {
@@ -152,9 +158,9 @@ void TmxSMTP::ExtendedLogin() {
   if (Security == SmtpSecurity::StartTls) {
     if (!offered.startTls)
       Refuse("The server " + Server + " does not offer STARTTLS; nothing was sent without encryption.");
+    // Not even QUIT goes in clear after the refusal.
     if (!Accepted("STARTTLS", 2))
-      throw EServerError("The server " + Server + " refused STARTTLS (" + LastReply() +
-                         "); nothing was sent without encryption.");
+      Refuse("The server " + Server + " refused STARTTLS (" + LastReply() + "); nothing was sent without encryption.");
     Secure();
     offered = Ehlo();
   }

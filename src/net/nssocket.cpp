@@ -225,7 +225,8 @@ void TnsSocket::ResolveHost() {
   std::memset(hostBuffer_, 0, sizeof hostBuffer_);
   asyncRequest_ =
       winsock_.WSAAsyncGetHostByName(window_->Handle(), kMsgHostLookup, host, hostBuffer_, sizeof hostBuffer_);
-  if (asyncRequest_ == 0) SocketError(notifyError_);
+  // The look-up that could not even start says why itself, not a stale notification.
+  if (asyncRequest_ == 0) StartFailed();
 
   Wait([this] { return hostLookupDone_; });
   EndAsyncRequest(hostLookupDone_);
@@ -299,31 +300,27 @@ void TnsSocket::ConnectSocket() {
     int error = winsock_.WSAGetLastError();
     if (error != kWsaEwouldblock) SocketError(static_cast<unsigned>(error));
   }
-  // A refused connection only sets ErrorPending: it ends with the time-out.
-  for (;;) {
-    ProcessMessages();
-    if (connectDone_ || cancelRequested_ || counter_.Expired) break;
-    Idle();
-  }
-  counter_.Stop();
-  if (cancelRequested_) {
-    RaiseCanceled();
-  } else if (counter_.Expired) {
-    RaiseTimedOut();
-  }
+  // A refused connection is told at once, in Winsock's words, rather than as a
+  // time-out a minute later that would send the user looking for a firewall.
+  Wait([this] { return connectDone_ || errorPending_; });
+  if (cancelRequested_) RaiseCanceled();
+  if (connectDone_) return;
+  if (errorPending_) SocketError(notifyError_);
+  RaiseTimedOut();
 }
 
 int TnsSocket::ReadLine(std::string& line) {
   if (!Connected()) SocketError(sNotConnected);
   if (tls_) return ReadSecureLine(line);
 
-  Wait([this] { return readReady_ || errorPending_; });
-  if (cancelRequested_) {
-    RaiseCanceled();
-  } else if (counter_.Expired) {
+  // A server's close ends the wait at once; what it sent before is still read.
+  Wait([this] { return readReady_ || errorPending_ || peerClosed_; });
+  if (cancelRequested_) RaiseCanceled();
+  // A reply that came is taken even when a dialog opened meanwhile kept the
+  // messages away for longer than the time-out.
+  if (!readReady_ && !peerClosed_) {
+    if (errorPending_) SocketError(notifyError_);
     RaiseTimedOut();
-  } else if (errorPending_) {
-    SocketError(notifyError_);
   }
 
   counter_.Start();  // the whole line must arrive within TimeOut
@@ -335,6 +332,7 @@ int TnsSocket::ReadLine(std::string& line) {
   int count = 0;
   int received = 0;
   bool haveLf = false;
+  bool idle = false;
   do {
     ProcessMessages();
     if (count >= kMaxLine) {
@@ -345,8 +343,12 @@ int TnsSocket::ReadLine(std::string& line) {
       throw ERangeError();
     }
     received = winsock_.recv(socketHandle_, buffer + count, 1, 0);
-    bool idle = false;
-    if (received == kSocketError) {
+    idle = false;
+    if (received == 0) {
+      // The server has closed and everything it sent is read. Said here, not only
+      // by FD_CLOSE, which no longer comes once the program is ending.
+      peerClosed_ = true;
+    } else if (received == kSocketError) {
       int error = winsock_.WSAGetLastError();
       if (error != kWsaEwouldblock && !cancelRequested_) SocketError(static_cast<unsigned>(error));
       idle = true;  // FD_READ tells when the next byte is there
@@ -356,42 +358,41 @@ int TnsSocket::ReadLine(std::string& line) {
     haveLf = std::memchr(buffer, '\n', static_cast<std::size_t>(count)) != nullptr;
     ProcessMessages();
     if (idle && !haveLf && !cancelRequested_ && !counter_.Expired) Idle();
-  } while (!haveLf && !cancelRequested_ && !counter_.Expired && !(peerClosed_ && received == 0));
+    // The time-out counts only while nothing comes.
+  } while (!haveLf && !cancelRequested_ && !(idle && counter_.Expired) && received != 0);
   counter_.Stop();
 
-  int result = -1;
+  if (cancelRequested_) RaiseCanceled();
   if (haveLf) {
     line.assign(buffer, static_cast<std::size_t>(count));
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    result = ReplyCode(line);
+    return ReplyCode(line);
   }
-  if (counter_.Expired) {
-    RaiseTimedOut();
-  } else if (cancelRequested_) {
-    RaiseCanceled();
-  }
-  return result;
+  if (received != 0) RaiseTimedOut();
+  return -1;  // closed before the line ended
 }
 
 int TnsSocket::ReadReply() {
   replyLines_.clear();
-  int code = ReadLine(lastReply_);
+  const int code = ReadLine(lastReply_);
   replyLines_.push_back(lastReply_);
-  if (code > 0 && lastReply_.find('-') == 3) {
-    int next = 0;
-    int lines = 1;
-    do {
-      if (++lines > kMaxReplyLines) {
-        // A server that never ends its reply would hold the send for ever.
-        Close();
-        throw ESocketError("The server's reply ran past " + std::to_string(kMaxReplyLines) + " lines.");
-      }
-      next = ReadLine(lastReply_);
-      replyLines_.push_back(lastReply_);
-      // A last line of the bare code ("250") ends the reply too.
-    } while (!peerClosed_ && !(next == code && (lastReply_.find(' ') == 3 || lastReply_.size() == 3)));
+  if (code <= 0 || lastReply_.find('-') != 3) return code;
+  for (int lines = 2;; ++lines) {
+    if (lines > kMaxReplyLines) {
+      // A server that never ends its reply would hold the send for ever.
+      Close();
+      throw ESocketError("The server's reply ran past " + std::to_string(kMaxReplyLines) + " lines.");
+    }
+    const int next = ReadLine(lastReply_);
+    if (lastReply_.empty() && peerClosed_) {
+      // Cut by the server's close: no reply, whatever its first line said.
+      replyLines_.clear();
+      return -1;
+    }
+    replyLines_.push_back(lastReply_);
+    // A last line of the bare code ("250") ends the reply too.
+    if (next == code && (lastReply_.find(' ') == 3 || lastReply_.size() == 3)) return code;
   }
-  return code;
 }
 
 void TnsSocket::SendLine(const std::string& line) {
@@ -432,6 +433,11 @@ void TnsSocket::SendStream(TStream& stream) {
   do {
     char buffer[kChunk + 1] = {};
     const int n = static_cast<int>(stream.Read(buffer, kChunk));
+    // A short read before the end is no end: a cut mail must not go out as whole.
+    if (n < kChunk && stream.Position() < size) {
+      counter_.Stop();
+      throw EReadError("Could not read the mail's temporary file.");
+    }
     if (tls_) {
       const std::string records =
           n > 0 ? tls_->Encrypt(std::string_view(buffer, static_cast<std::size_t>(n))) : std::string();
@@ -514,6 +520,7 @@ void TnsSocket::StartTls(std::unique_ptr<TlsChannel> channel) {
   tls_.reset();
   tlsIn_.clear();
   tlsPlain_.clear();
+  secureEnded_ = false;
   try {
     std::string toSend;
     bool done = false;
@@ -554,6 +561,7 @@ int TnsSocket::ReadSecureLine(std::string& line) {
       Close();
       throw ERangeError();
     }
+    if (secureEnded_) break;  // nothing more will come
     const std::size_t before = tlsPlain_.size();
     bool open = true;
     try {
@@ -565,11 +573,14 @@ int TnsSocket::ReadSecureLine(std::string& line) {
       throw;
     }
     if (!open) {
-      peerClosed_ = true;
-      break;
+      // The text that came with the close (a "221 Bye") is read before it counts.
+      secureEnded_ = peerClosed_ = true;
+      continue;
     }
     if (tlsPlain_.size() > before) continue;
-    if (ReceiveSome() != Received::Data) break;
+    const Received got = ReceiveSome();
+    if (got == Received::Stopped) break;
+    if (got == Received::PeerClosed) secureEnded_ = true;
   }
   counter_.Stop();
   RaiseIfStopped();
@@ -582,6 +593,7 @@ void TnsSocket::Close() {
   tls_.reset();
   tlsIn_.clear();
   tlsPlain_.clear();
+  secureEnded_ = false;
   if (OnClosing) OnClosing(*this);
   winsock_.closesocket(socketHandle_);
   // Nothing more comes for the closed socket; what is already queued is dropped
@@ -630,6 +642,11 @@ std::string TnsSocket::ErrorText(unsigned code) {
   }
   if (text.empty()) text = "Error #" + std::to_string(code);
   return text;
+}
+
+void TnsSocket::StartFailed() {
+  const int error = winsock_.WSAGetLastError();
+  SocketError(error != 0 ? static_cast<unsigned>(error) : static_cast<unsigned>(kWsaEnobufs));
 }
 
 void TnsSocket::SocketError(unsigned code) {

@@ -65,6 +65,9 @@ class TnsSocket {
   std::uint16_t RemotePort() const { return remotePort_; }
   // The server closed its side of the connection.
   bool PeerClosed() const { return peerClosed_; }
+  // A connection was made and the server has not closed it: there is someone to
+  // say QUIT to.
+  bool Established() const { return Connected() && connectDone_ && !peerClosed_; }
   // Every line of the last reply ReadReply read (LastReply is the last of them).
   const std::vector<std::string>& ReplyLines() const { return replyLines_; }
   // The connection runs through a secure channel.
@@ -127,6 +130,8 @@ class TnsSocket {
   Received ReceiveSome();
   int ReadSecureLine(std::string& line);
   void RaiseIfStopped();
+  // A request that Winsock would not start, with the error it gives for that.
+  void StartFailed();
 
   TnsWinsock& winsock_;
   MessagePump& pump_;
@@ -156,6 +161,7 @@ class TnsSocket {
   std::unique_ptr<TlsChannel> tls_;
   std::string tlsIn_;     // received, not yet decrypted
   std::string tlsPlain_;  // decrypted, not yet read
+  bool secureEnded_ = false;  // the server closed the secure channel or the connection
 
   // Lookup results are written here by Winsock while a request is pending.
   alignas(8) char hostBuffer_[winsock::kAsyncBufferSize] = {};

@@ -6,6 +6,7 @@ TTempFileStream::TTempFileStream() : TTempFileStream(CreateTempFileName("mx")) {
 
 TTempFileStream::TTempFileStream(const std::string& fileName) try : TFileStream(fileName, fmCreate) {
   SetWriteFailureText("Could not write the mail's temporary file");
+  SetReadFailureText("Could not read the mail's temporary file");
 } catch (...) {
   // The empty file was already created; do not leave it behind.
   DeleteTempFile(fileName);

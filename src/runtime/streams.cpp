@@ -199,7 +199,16 @@ void TFileStream::Prepare(bool forWrite) {
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   if (!file_ || !readable_ || count == 0) return 0;
   Prepare(false);
-  return std::fread(buffer, 1, count, file_);
+  errno = 0;
+  const std::size_t read = std::fread(buffer, 1, count, file_);
+  // A short read is the end only when no error made it short.
+  if (read < count && std::ferror(file_)) {
+    const int error = errno;
+    std::clearerr(file_);
+    const std::string start = readFailureText_.empty() ? "Cannot read file \"" + fileName_ + "\"" : readFailureText_;
+    throw EReadError(start + (error != 0 ? ReasonText(error) : std::string(".")));
+  }
+  return read;
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
@@ -232,7 +241,7 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 
 std::int64_t TFileStream::Size() {
   if (!file_) return 0;
-  std::fflush(file_);
+  Flush();  // a size taken before the data reached the file would cut the read short
   return TStream::Size();
 }
 

@@ -118,6 +118,8 @@ class TFileStream : public TStream {
   // The start of the EWriteError text for a failed write or flush; the system's
   // reason follows. By default "Cannot write file "<name>"".
   void SetWriteFailureText(std::string text) { writeFailureText_ = std::move(text); }
+  // The same for a failed read (EReadError); by default "Cannot read file "<name>"".
+  void SetReadFailureText(std::string text) { readFailureText_ = std::move(text); }
   // Closes the file early (a derived class may delete it afterwards); any
   // later Read/Write moves nothing. Safe to call twice.
   void Close();
@@ -128,6 +130,7 @@ class TFileStream : public TStream {
 
   std::string fileName_;
   std::string writeFailureText_;
+  std::string readFailureText_;
   std::FILE* file_ = nullptr;
   bool writable_ = false;
   bool readable_ = false;

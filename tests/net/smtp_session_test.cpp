@@ -293,9 +293,13 @@ class StandInTls final : public TlsChannel {
     if (!refusal_.empty()) throw ETlsError(refusal_);
   }
   std::string Encrypt(std::string_view plain) override { return std::string(plain); }
+  // A \x04 stands for the server's close of the channel, which may come in the
+  // same call as the text before it.
   bool Decrypt(std::string& received, std::string& plain) override {
-    plain += std::exchange(received, {});
-    return true;
+    const auto close = received.find('\x04');
+    plain += received.substr(0, close);
+    received.clear();
+    return close == std::string::npos;
   }
 
  private:
@@ -340,6 +344,26 @@ TEST_F(LiveSecureSmtp, StartTlsThenSignInThenThePlainDialogue) {
   EXPECT_EQ(Transcript().rfind("C: <handshake HELLO>\n" + Ehlo() + "C: AUTH PLAIN", 0), 0u) << Transcript();
 }
 
+// A server that closes the channel right after its "221 bye" has taken the mail:
+// the reply decrypted with the close is read, and the send succeeds.
+TEST_F(LiveSecureSmtp, LastReplyThatComesWithTheCloseIsRead) {
+  smtp->Security = SmtpSecurity::Implicit;
+  Use("esmtps_bye_close");
+  EXPECT_EQ(Fails(), "(sent)") << Transcript();
+  EXPECT_NE(Transcript().find("C: QUIT"), std::string::npos);
+}
+
+// A reply that the server's close cuts after a whole continuation line is no
+// reply: told at once, not taken for its first line's code.
+TEST_F(LiveSmtp, ReplyCutByTheCloseIsToldAtOnce) {
+  smtp->SetTimeOut(10);
+  Use("cut_continuation");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Fails(), "server: The SMTP server closed the connection.");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "waited for the time-out";
+  EXPECT_EQ(Transcript().find("C: "), std::string::npos) << "no QUIT to a closed connection: " << Transcript();
+}
+
 TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
   smtp->Security = SmtpSecurity::StartTls;
   Use("esmtp_no_starttls");
@@ -352,7 +376,7 @@ TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
   EXPECT_EQ(Fails(), "server: The server " + Server() +
                          " refused STARTTLS (454 4.7.0 TLS not available due to temporary reason); nothing was sent "
                          "without encryption.");
-  EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\nC: QUIT\n");
+  EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\n") << "not even QUIT in clear";
 
   refusal = "the certificate is for another host name";
   Use("esmtp");

@@ -136,7 +136,7 @@ def real_handshake(s, cert):
 
 
 def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, starttls_refusal=None,
-          auth_refusal="535 5.7.8 Authentication credentials invalid"):
+          auth_refusal="535 5.7.8 Authentication credentials invalid", quit_replies=("221 bye",)):
     """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
     secure = [implicit]
 
@@ -177,7 +177,7 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, start
             real_handshake(s, cert)
         else:
             stand_in_handshake(s)
-    s.dialogue(greeting=("220 fault esmtp ready",), extra=extra)
+    s.dialogue(greeting=("220 fault esmtp ready",), extra=extra, quit_replies=quit_replies)
 
 
 def reject_bad(line):
@@ -203,6 +203,8 @@ SCENARIOS = {
     "silence": lambda s: s.hold(30),
     # The greeting stops half-way and the server closes its side.
     "cut_greeting": lambda s: (s.send("220 partial"), s.conn.shutdown(socket.SHUT_WR), s.hold(5)),
+    # A continuation line, then the close: a cut reply, not a greeting.
+    "cut_continuation": lambda s: (s.send("220-first line\r\n"), s.conn.shutdown(socket.SHUT_WR), s.hold(5)),
     # A reply whose continuation lines never end (bounded here at 1,200).
     "endless_reply": lambda s: (s.send("".join("220-more\r\n" for _ in range(1200))), s.hold(3)),
     "quit_fail": lambda s: s.dialogue(quit_replies=("500 not now", "221 bye")),
@@ -217,6 +219,8 @@ SCENARIOS = {
     "esmtp_auth_454": lambda s: esmtp(s, auth_refusal="454 4.7.0 Temporary authentication failure"),
     "esmtp_no_auth": lambda s: esmtp(s, auth=None),
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
+    # The last reply and the secure channel's close in one segment (the stand-in's close is \x04).
+    "esmtps_bye_close": lambda s: esmtp(s, starttls=False, implicit=True, quit_replies=("221 bye\r\n\x04",)),
     "tls_starttls": lambda s: esmtp(s, cert="good"),
     "tls_smtps": lambda s: esmtp(s, starttls=False, implicit=True, cert="good"),
     "tls_unknown_ca": lambda s: esmtp(s, cert="unknown_ca"),
