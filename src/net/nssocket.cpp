@@ -8,6 +8,7 @@
 
 #include "net/net_errors.h"
 #include "net/net_strings.h"
+#include "net/smtp_reply.h"
 
 namespace parvex {
 namespace {
@@ -171,11 +172,7 @@ void TnsSocket::ResetState() {
   readReady_ = writeReady_ = peerClosed_ = false;
 }
 
-int TnsSocket::ReplyCode(const std::string& line) {
-  long long value = 0;
-  if (!ParseInteger(std::string_view(line).substr(0, 3), value)) return -1;
-  return static_cast<int>(value);
-}
+int TnsSocket::ReplyCode(const std::string& line) { return SmtpReplyCode(line); }
 
 std::string TnsSocket::HostPart() const { return Server.substr(0, Server.find(':')); }
 
@@ -373,25 +370,22 @@ int TnsSocket::ReadLine(std::string& line) {
 }
 
 int TnsSocket::ReadReply() {
-  replyLines_.clear();
-  const int code = ReadLine(lastReply_);
-  replyLines_.push_back(lastReply_);
-  if (code <= 0 || lastReply_.find('-') != 3) return code;
-  for (int lines = 2;; ++lines) {
-    if (lines > kMaxReplyLines) {
-      // A server that never ends its reply would hold the send for ever.
-      Close();
-      throw ESocketError("The server's reply ran past " + std::to_string(kMaxReplyLines) + " lines.");
-    }
-    const int next = ReadLine(lastReply_);
-    if (lastReply_.empty() && peerClosed_) {
+  SmtpReplyAssembler reply;
+  for (;;) {
+    ReadLine(lastReply_);
+    if (!reply.lines().empty() && lastReply_.empty() && peerClosed_) {
       // Cut by the server's close: no reply, whatever its first line said.
       replyLines_.clear();
       return -1;
     }
-    replyLines_.push_back(lastReply_);
-    // A last line of the bare code ("250") ends the reply too.
-    if (next == code && (lastReply_.find(' ') == 3 || lastReply_.size() == 3)) return code;
+    switch (reply.addLine(lastReply_)) {
+      case SmtpReplyAssembler::State::NeedMore: break;
+      case SmtpReplyAssembler::State::Complete: replyLines_ = reply.lines(); return reply.code();
+      case SmtpReplyAssembler::State::TooManyLines:
+        Close();
+        throw ESocketError("The server's reply ran past " + std::to_string(SmtpReplyAssembler::kMaxLines) +
+                           " lines.");
+    }
   }
 }
 

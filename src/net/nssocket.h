@@ -102,7 +102,6 @@ class TnsSocket {
  private:
   static constexpr int kMaxLine = 1024;  // bytes of one reply line, LF included
   static constexpr int kChunk = 2047;    // bytes per send round of SendStream
-  static constexpr int kMaxReplyLines = 1000;
 
   std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   static constexpr unsigned kIdleWaitMs = 100;  // longest nap of a wait with nothing to do
