@@ -1,7 +1,7 @@
 #include "net/smtp_capabilities.h"
 
 #include <cctype>
-#include <sstream>
+#include <string_view>
 
 namespace parvex {
 namespace {
@@ -9,6 +9,20 @@ namespace {
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
+}
+
+// The words of text, split at white space. (No string streams: they would bring
+// the whole locale machinery into the program.)
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
 }
 
 }  // namespace
@@ -20,14 +34,13 @@ SmtpCapabilities ParseEhloReply(const std::vector<std::string>& lines) {
     if (lines[i].size() < 4) continue;
     std::string keywords = Upper(lines[i].substr(4));
     if (keywords.rfind("AUTH=", 0) == 0) keywords[4] = ' ';
-    std::istringstream words(keywords);
-    std::string word;
-    words >> word;
-    if (word == "STARTTLS") offered.startTls = true;
-    if (word != "AUTH") continue;
-    while (words >> word) {
-      if (word == "PLAIN") offered.authPlain = true;
-      if (word == "LOGIN") offered.authLogin = true;
+    const std::vector<std::string_view> words = Words(keywords);
+    if (words.empty()) continue;
+    if (words[0] == "STARTTLS") offered.startTls = true;
+    if (words[0] != "AUTH") continue;
+    for (std::size_t w = 1; w < words.size(); ++w) {
+      if (words[w] == "PLAIN") offered.authPlain = true;
+      if (words[w] == "LOGIN") offered.authLogin = true;
     }
   }
   return offered;

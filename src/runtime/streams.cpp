@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace parvex {
 
@@ -22,6 +26,16 @@ int SeekFile(std::FILE* f, std::int64_t offset, int whence) {
   return _fseeki64(f, offset, whence);
 #else
   return fseeko(f, static_cast<off_t>(offset), whence);
+#endif
+}
+
+// Sets the open file's length; 0 or the errno value. On the open file rather than
+// by name: std::filesystem would bring the whole locale machinery into the program.
+int ResizeFile(std::FILE* f, std::int64_t size) {
+#ifdef _WIN32
+  return _chsize_s(_fileno(f), size);
+#else
+  return ftruncate(fileno(f), static_cast<off_t>(size)) == 0 ? 0 : errno;
 #endif
 }
 
@@ -249,9 +263,8 @@ void TFileStream::SetSize(std::int64_t newSize) {
   if (!file_ || newSize < 0) throw ERangeError();
   const std::int64_t here = Position();
   std::fflush(file_);
-  std::error_code error;
-  std::filesystem::resize_file(fileName_, static_cast<std::uintmax_t>(newSize), error);
-  if (error) throw EWriteError("Cannot change the size of file \"" + fileName_ + "\". " + error.message());
+  if (const int error = ResizeFile(file_, newSize); error != 0)
+    throw EWriteError("Cannot change the size of file \"" + fileName_ + "\"" + ReasonText(error));
   SetPosition(std::min(here, newSize));
 }
 
