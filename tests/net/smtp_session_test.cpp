@@ -154,10 +154,14 @@ TEST_F(LiveSmtp, SilentServerTimesOutWithoutQuitAndTheNextSendStartsAfresh) {
 }
 
 TEST_F(LiveSmtp, BrokenRepliesEndTheConnectionWithoutQuit) {
-  // Natively the read meets the reset; Wine reports it as a close, and the
-  // HELO that follows meets it instead.
+  // Natively the read meets the reset; Wine reports it as a close, which cuts
+  // the reply: either way the half reply is never taken for a greeting.
   const std::pair<const char*, const char*> cases[] = {
+#ifdef _WIN32
+      {"reset", "server: The SMTP server closed the connection."},
+#else
       {"reset", "socket: Connection reset by peer"},
+#endif
       {"line_1025", "range: Range check error"},
   };
   for (auto [scenario, failure] : cases) {

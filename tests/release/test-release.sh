@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests the release files that scripts/make-release made in build/release:
 #  - the zips open with unzip and hold exactly parvex.exe, README.txt and LICENSE.txt,
-#    parvex.exe being the build of their architecture;
+#    parvex.exe being the build of their architecture as shipped: at most 1 MB,
+#    no debug sections, its symbols kept beside the release;
 #  - both builds carry the version of VERSION, the icon and the same manifest;
 #  - under Wine, on a fresh prefix of its own, the installer this machine can run
 #    installs, upgrades and uninstalls as it should (tests/release/win32), and its
@@ -128,6 +129,24 @@ refuses_swapped_builds() {
   rm -rf "$tmp"
 }
 
+# What ships: small, without debug sections, its symbols beside the release.
+check_shipped() {
+  local bits=$1 arch=$2 exe=$out/stage/win$1/parvex.exe size sections symbols
+  symbols=$out/parvex-$version-win$bits.debug
+  [ -f "$exe" ] || { fail "no shipped parvex.exe for win$bits"; return; }
+  size=$(stat -c %s "$exe")
+  echo "parvex.exe (win$bits) as shipped: $size bytes (budget 1048576)"
+  [ "$size" -le 1048576 ] || fail "parvex.exe (win$bits) is $size bytes, over the 1 MB budget"
+  sections=$("$arch-w64-mingw32-objdump" -h "$exe" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
+  [ -z "$sections" ] || fail "parvex.exe (win$bits) ships debug sections: $sections"
+  "$arch-w64-mingw32-objdump" -h "$exe" | grep -q '\.gnu_debuglink' || fail "parvex.exe (win$bits) does not name its symbols"
+  "$arch-w64-mingw32-nm" "$symbols" 2>/dev/null | grep -q ' T .*WinMain' || fail "$symbols holds no symbols"
+}
+
+check_shipped 32 i686
+check_shipped 64 x86_64
+exe32=$out/stage/win32/parvex.exe
+exe64=$out/stage/win64/parvex.exe
 check_zip 32 "$exe32"
 check_zip 64 "$exe64"
 check_resources || fail "version resources and manifests"
