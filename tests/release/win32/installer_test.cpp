@@ -293,10 +293,17 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
   EXPECT_EQ(lower(text(folder)), lower(installDir()));
   EXPECT_TRUE(screenshot(window, "installer-2-folder.png"));
   // The installer carries both builds but installs one; it must ask room for one.
-  double requiredMb = 0;
-  for (HWND label : descendants(window, "Static"))
-    if (text(label).rfind("Space required: ", 0) == 0) requiredMb = std::atof(text(label).c_str() + 16);
-  EXPECT_GT(requiredMb, 0.0);
+  // NSIS says "844.0 KB" below a megabyte and "1.2 MB" above.
+  double requiredBytes = 0;
+  for (HWND label : descendants(window, "Static")) {
+    const std::string shown = text(label);
+    if (shown.rfind("Space required: ", 0) != 0) continue;
+    char* unit = nullptr;
+    requiredBytes = std::strtod(shown.c_str() + 16, &unit);
+    while (*unit == ' ') ++unit;
+    requiredBytes *= unit[0] == 'K' ? 1024.0 : unit[0] == 'M' ? 1024.0 * 1024 : unit[0] == 'G' ? 1024.0 * 1024 * 1024 : 1;
+  }
+  EXPECT_GT(requiredBytes, 0.0);
 
   click(next);
   HWND logon = waitText(window, kLogonBoxText);
@@ -315,7 +322,7 @@ TEST_F(Installer, PagesWelcomeFolderOptionsFinish) {
 
   expectInstalled();
   EXPECT_EQ(lower(runValue()), lower("\"" + installedExe() + "\""));
-  EXPECT_LT(requiredMb * 1024 * 1024, 1.5 * fileSize(installedExe()));
+  EXPECT_LT(requiredBytes, 1.5 * fileSize(installedExe()));
 }
 
 TEST_F(Installer, UninstallerAsksBeforeRemovingTheSettings) {
