@@ -17,24 +17,6 @@ using namespace winsock;
 
 constexpr std::uint16_t kWinsockVersion = 0x0101;
 
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal integer text with an optional sign, all of it; false otherwise.
-bool ParseInteger(std::string_view text, long long& value) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return false;
-  long long result = 0;
-  for (; i < text.size(); ++i) {
-    if (!IsAsciiDigit(text[i])) return false;
-    if (result > 1'000'000'000LL) return false;  // far beyond any port or code
-    result = result * 10 + (text[i] - '0');
-  }
-  value = negative ? -result : result;
-  return true;
-}
-
 // After these the connection is gone or was never made: the socket is closed
 // so that the next send opens a new one instead of talking into a dead one.
 bool BreaksTheConnection(unsigned code) {
@@ -181,7 +163,7 @@ int TnsSocket::PortPart() const {
   if (colon == std::string::npos) return 0;
   long long value = 0;
   // A port the user typed wrongly must not quietly become another one.
-  if (!ParseInteger(std::string_view(Server).substr(colon + 1), value) || value < 1 || value > 65535)
+  if (!ParseSignedDecimal(std::string_view(Server).substr(colon + 1), value) || value < 1 || value > 65535)
     throw ESocketError("The port in the server \"" + Server + "\" is not a number from 1 to 65535.");
   return static_cast<int>(value);
 }

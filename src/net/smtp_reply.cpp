@@ -2,20 +2,24 @@
 
 namespace parvex {
 
-// A sign is taken as a decimal conversion takes it ("+25", "-1"); a line shorter
-// than three characters is read as far as it goes.
-int SmtpReplyCode(std::string_view line) {
-  int value = 0;
+bool ParseSignedDecimal(std::string_view text, long long& value) {
   std::size_t i = 0;
-  const std::string_view digits = line.substr(0, 3);
   bool negative = false;
-  if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) negative = digits[i++] == '-';
-  if (i == digits.size()) return -1;
-  for (; i < digits.size(); ++i) {
-    if (digits[i] < '0' || digits[i] > '9') return -1;
-    value = value * 10 + (digits[i] - '0');
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return false;
+  long long result = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    if (result > 1'000'000'000LL) return false;  // far beyond any port or code
+    result = result * 10 + (text[i] - '0');
   }
-  return negative ? -value : value;
+  value = negative ? -result : result;
+  return true;
+}
+
+int SmtpReplyCode(std::string_view line) {
+  long long value = 0;
+  return ParseSignedDecimal(line.substr(0, 3), value) ? static_cast<int>(value) : -1;
 }
 
 void SmtpReplyAssembler::reset() {

@@ -8,6 +8,10 @@
 
 namespace parvex {
 
+// Decimal integer text with an optional sign, all of it; false otherwise (also
+// for numbers far beyond any port or reply code).
+bool ParseSignedDecimal(std::string_view text, long long& value);
+
 // The first three characters as a decimal number, or -1 when they are not one.
 int SmtpReplyCode(std::string_view line);
 
