@@ -17,7 +17,7 @@ MailStack::MailStack(MailPlatform& platform, MessagePump& pump, const TextLinesS
   mxMsg_.SetSubject("PARVEX 2000 directory change!");
   mxMsg_.SetReturnReceipt(false);
   // Encoding a long summary gives the window its turns too.
-  mxMsg_.SetMessagePump(&pump);
+  mxMsg_.SetEncodeProgress([&pump] { pump.processMessages(); });
   mapiSndMsg_.SetMessageMemo(&summary);
   mapiSndMsg_.SetSubjectEdit(&subject);
   // Sent as it stands: a change found in the background must not wait on a dialog.

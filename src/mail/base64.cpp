@@ -71,15 +71,13 @@ std::string Base64Text(std::string_view bytes) {
   return out;
 }
 
-std::string EncodeBase64Chunk(std::string_view bytes, MessagePump* pump) {
-  if (pump) pump->processMessages();
+std::string EncodeBase64Chunk(std::string_view bytes) {
   std::string out = Base64Text(bytes.substr(0, kShortStringMax));
   if (out.size() > kShortStringMax) out.resize(kShortStringMax);
   return out;
 }
 
-std::string DecodeBase64Chunk(std::string_view text, MessagePump* pump) {
-  if (pump) pump->processMessages();
+std::string DecodeBase64Chunk(std::string_view text) {
   std::string out;
   out.reserve(text.size() / 4 * 3 + 3);
   // Groups of four; a short last group is decoded as far as it goes rather
@@ -105,8 +103,7 @@ std::string DecodeBase64Chunk(std::string_view text, MessagePump* pump) {
   return out;
 }
 
-std::string UUEncodeLine(std::string_view bytes, MessagePump* pump) {
-  if (pump) pump->processMessages();
+std::string UUEncodeLine(std::string_view bytes) {
   if (bytes.size() > kUULineMax) throw ERangeError();
   const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();

@@ -5,13 +5,14 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "mail/attachments.h"
+#include "mail/encode_progress.h"
 #include "mail/mail_address.h"
 #include "mail/mail_errors.h"
 #include "mail/mail_headers.h"
 #include "mail/string_list.h"
-#include "runtime/message_pump.h"
 #include "runtime/streams.h"
 
 namespace parvex {
@@ -56,9 +57,10 @@ class TmxCustomMessage {
   int Tag() const { return tag_; }
   void SetTag(int tag) { tag_ = tag; }
 
-  // The host's event loop gets turns while the message is encoded; none by default.
-  void SetMessagePump(MessagePump* pump) { pump_ = pump; }
-  MessagePump* Pump() const { return pump_; }
+  // Told every few kilobytes while the message is encoded, so that the host
+  // can keep its window answering; nothing is told by default.
+  void SetEncodeProgress(EncodeProgress progress) { progress_ = std::move(progress); }
+  const EncodeProgress& Progress() const { return progress_; }
 
   // Raises EMessageError when the message cannot be sent.
   virtual void Validate() const;
@@ -87,7 +89,7 @@ class TmxCustomMessage {
   TmxAttList attachments_;
   std::string contentType_ = "text/plain";
   int tag_ = 0;
-  MessagePump* pump_ = nullptr;
+  EncodeProgress progress_;
 };
 
 class TmxMessage : public TmxCustomMessage {

@@ -1,6 +1,7 @@
 #include "mail/message_encoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <random>
 
@@ -205,27 +206,23 @@ void TmxCustomEncoder::WriteCustomHeaders() {
 }
 
 std::string TmxCustomEncoder::MakeBoundary() {
-  // Reseeded from the clock many times, with the event loop getting a turn
-  // after each; the device's entropy keeps two quick boundaries apart.
-  std::random_device device;
-  std::uint64_t state = (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  auto next = [&state] {
-    // SplitMix64: cheap enough to reseed a hundred times per boundary.
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+  // SplitMix64's finaliser: spreads any change of its input over every bit.
+  auto mix = [](std::uint64_t z) {
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
   };
-  auto reseed = [&] {
-    state ^= static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    next();
-    if (MessagePump* pump = message_.Pump()) pump->processMessages();
-  };
-  for (int i = 0; i < 101; ++i) reseed();
-  const int more = 1 + static_cast<int>(next() % 30);
-  for (int i = 0; i < more; ++i) reseed();
+  // The device's entropy, the clock and a count of the boundaries made: two
+  // boundaries made within one clock tick still differ where the device is
+  // not random (some MinGW runtimes give the same numbers every run).
+  static std::atomic<std::uint64_t> made{0};
+  std::random_device device;
+  const std::uint64_t entropy = (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  const auto now = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  std::uint64_t state = mix(entropy) ^ mix(now ^ mix(made.fetch_add(1) + 1));
   std::string boundary(8, '0');
-  for (char& c : boundary) c = static_cast<char>('0' + next() % 9);  // the digit 9 never occurs
+  for (char& c : boundary)
+    c = static_cast<char>('0' + mix(state += 0x9E3779B97F4A7C15ull) % 9);  // the digit 9 never occurs
   return boundary;
 }
 
@@ -249,7 +246,11 @@ void TmxCustomEncoder::WriteBodyPartHeader() {
 
 void TmxCustomEncoder::WriteBodyLines() {
   if (!BodyAsQuotedPrintable()) {
-    for (const std::string& line : message_.Body()) WriteLine(line);
+    ProgressTicker ticker(message_.Progress());
+    for (const std::string& line : message_.Body()) {
+      WriteLine(line);
+      ticker.Advance(line.size() + 2);
+    }
     return;
   }
   WriteQuotedPrintableBody();
@@ -263,7 +264,7 @@ void TmxCustomEncoder::WriteQuotedPrintableBody() {
 
 void TmxCustomEncoder::WriteQuotedPrintableLines(TStream& source) {
   // Encoded lines hold no CR, LF or NUL: they go straight to the line buffer.
-  TQuotedPrintable::EncodeStream(source, message_.Pump(), [this](std::string_view line) { WriteRawLine(line); });
+  TQuotedPrintable::EncodeStream(source, message_.Progress(), [this](std::string_view line) { WriteRawLine(line); });
 }
 
 void TmxCustomEncoder::WritePlainText() {
@@ -367,20 +368,25 @@ void TmxCustomEncoder::WriteAttachmentData(TmxAttItem& item) {
   TMemoryStream& data = item.Data();
   switch (item.AttEncoding()) {
     case kAttQuotedPrintable: WriteQuotedPrintableLines(data); break;
-    case kAttSevenBit:
-      for (const std::string& line : TextLines(std::string_view(data.Memory(), static_cast<std::size_t>(data.Size()))))
+    case kAttSevenBit: {
+      ProgressTicker ticker(message_.Progress());
+      const std::string_view text(data.Memory(), static_cast<std::size_t>(data.Size()));
+      for (const std::string& line : TextLines(text)) {
         WriteLine(line);
+        ticker.Advance(line.size() + 1);  // at least one line-break byte was read
+      }
       break;
+    }
     default: {
       // One 57-byte chunk per line, as EncodeBase64Chunk would give it, but
       // encoded in place: base64 lines never begin with a dot.
       data.SetPosition(0);
       unsigned char piece[kBase64Read];
-      MessagePump* const pump = message_.Pump();
+      ProgressTicker ticker(message_.Progress());
       std::size_t got = 0;
       do {
         got = data.Read(piece, sizeof piece);
-        if (pump) pump->processMessages();
+        ticker.Advance(got);
         AppendBase64(piece, got, pending_);
         pending_ += "\r\n";
         if (pending_.size() >= kFlushAt) Flush();
@@ -401,10 +407,12 @@ void TmxCustomEncoder::WriteUUEncoded() {
     TMemoryStream& data = item.Data();
     data.SetPosition(0);
     char piece[kUURead];
+    ProgressTicker ticker(message_.Progress());
     std::size_t got = 0;
     do {
       got = data.Read(piece, sizeof piece);
-      WriteRawLine(UUEncodeLine(std::string_view(piece, got), message_.Pump()));
+      ticker.Advance(got);
+      WriteRawLine(UUEncodeLine(std::string_view(piece, got)));
     } while (got == kUURead);
     WriteLine("`");
     WriteLine("end");

@@ -100,10 +100,10 @@ class ByteReader {
 }  // namespace
 
 void TQuotedPrintable::Encode() {
-  EncodeStream(stream_, pump_, [this](std::string_view line) { lines_.emplace_back(line); });
+  EncodeStream(stream_, progress_, [this](std::string_view line) { lines_.emplace_back(line); });
 }
 
-void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const LineSink& sink) {
+void TQuotedPrintable::EncodeStream(TStream& stream, const EncodeProgress& progress, const LineSink& sink) {
   stream.SetPosition(0);
   const std::int64_t size = stream.Size();
   if (size <= 0) {
@@ -111,13 +111,13 @@ void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const Li
     return;
   }
   ByteReader reader(stream);
+  ProgressTicker ticker(progress);
   std::string scratch;
   std::string line;
   std::int64_t position = 0;
   while (position < size && reader.Fill()) {
     line.clear();
-    // Whole runs of ordinary bytes at a time; the event loop still gets its
-    // turn for every byte read.
+    // Whole runs of ordinary bytes at a time.
     for (;;) {
       if (!reader.Fill()) break;
       const unsigned char* p = reader.Data();
@@ -132,19 +132,16 @@ void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const Li
         lineBreak = false;
       }
       if (line.size() + run > kLineBufferSize - 1) TooLarge();
-      if (pump)
-        for (std::size_t i = 0; i < run; ++i) pump->processMessages();
       line.append(reinterpret_cast<const char*>(p), run);
       reader.Skip(run);
       position += static_cast<std::int64_t>(run);
+      ticker.Advance(run);
       if (lineBreak) {
         // CR LF, LF CR, CR CR and LF LF are one line break each.
         reader.Skip(1);
         ++position;
-        if (pump) pump->processMessages();
         unsigned char d = 0;
         if (reader.Next(d)) {
-          if (pump) pump->processMessages();
           if (IsLineBreak(d))
             ++position;
           else
@@ -159,6 +156,7 @@ void TQuotedPrintable::EncodeStream(TStream& stream, MessagePump* pump, const Li
 }
 
 void TQuotedPrintable::Decode() {
+  ProgressTicker ticker(progress_);
   std::string paragraph;
   bool open = false;
   for (const std::string& raw : lines_) {
@@ -184,15 +182,14 @@ void TQuotedPrintable::Decode() {
     if (paragraph.size() >= kLineBufferSize - 1) TooLarge();
     if (!soft) {
       stream_.WriteBuffer(paragraph.data(), paragraph.size());
+      ticker.Advance(paragraph.size());
       paragraph.clear();
       open = false;
-      if (pump_) pump_->processMessages();
     }
   }
   // A last soft-broken line still carries text: keep it.
   if (open && !paragraph.empty()) {
     stream_.WriteBuffer(paragraph.data(), paragraph.size());
-    if (pump_) pump_->processMessages();
   }
 }
 

@@ -30,11 +30,6 @@ std::string QPDecode(const TStrings& lines) {
   return stream.AsString();
 }
 
-struct CountingPump : MessagePump {
-  int turns = 0;
-  void processMessages() override { ++turns; }
-};
-
 TEST(QuotedPrintableEncode, EscapesAndLineBreaks) {
   struct Case {
     std::string input;
@@ -90,14 +85,32 @@ TEST(QuotedPrintableEncode, LineLimitKeepsTheLinesBefore) {
   EXPECT_EQ(lines, TStrings{"first"});
 }
 
-TEST(QuotedPrintableEncode, AppendsToTheListAndPumpsPerByte) {
+TEST(QuotedPrintableEncode, AppendsToTheListAndTellsProgressPerFewKilobytes) {
   TMemoryStream stream;
   stream.WriteString("abc\r\n");
   TStrings lines{"kept"};
-  CountingPump pump;
-  TQuotedPrintable(stream, lines, &pump).Encode();
+  int told = 0;
+  TQuotedPrintable(stream, lines, [&told] { ++told; }).Encode();
   EXPECT_EQ(lines, (TStrings{"kept", "abc"}));
-  EXPECT_EQ(pump.turns, 5);
+  EXPECT_EQ(told, 0);  // a few bytes are not worth a notice
+
+  // A megabyte each way: a few notices, never one per line or byte.
+  std::string text;
+  while (text.size() < 1024 * 1024) text += std::string(70, 'q') + "=\r\n";
+  const int most = static_cast<int>(text.size() / 4096) + 2;
+  TMemoryStream big;
+  big.WriteString(text);
+  TStrings encoded;
+  told = 0;
+  TQuotedPrintable(big, encoded, [&told] { ++told; }).Encode();
+  EXPECT_GE(told, 4);
+  EXPECT_LE(told, most);
+  TMemoryStream decoded;
+  told = 0;
+  TQuotedPrintable(decoded, encoded, [&told] { ++told; }).Decode();
+  EXPECT_EQ(decoded.AsString(), text);
+  EXPECT_GE(told, 4);
+  EXPECT_LE(told, most);
 }
 
 TEST(QuotedPrintableDecode, SoftBreaksEscapesAndOddEquals) {

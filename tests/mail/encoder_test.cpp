@@ -364,6 +364,7 @@ TEST(EncoderMultipart, NestedAlternativeClosesBeforeTheNextAttachment) {
   const std::string outer = BoundaryOf(sent[top]);
   const std::string inner = BoundaryOf(sent[top + 5]);
   ASSERT_EQ(inner.size(), 8u);
+  EXPECT_NE(inner, outer);  // made one right after the other
   const TStrings expected = {
       "Content-Type: multipart/mixed; boundary=\"" + outer + "\"",
       "",
@@ -450,6 +451,33 @@ TEST(EncoderStream, WritesFromTheStartWithoutTruncating) {
   EXPECT_EQ(out.Size(), 5000);
   EXPECT_EQ(out.AsString().substr(0, 10), "From:     ");
   EXPECT_EQ(out.AsString()[static_cast<std::size_t>(end)], '#');
+}
+
+TEST(EncoderProgress, AMegabyteIsToldAFewTimesAndEncodedTheSame) {
+  // Text lines, so that every attachment encoding takes them; one attachment
+  // and no body make a single part, with no random boundary in the text.
+  std::string data;
+  while (data.size() < 1024 * 1024) data += std::string(70, 'd') + "\r\n";
+  const struct {
+    TMsgEncoding encoding;
+    std::uint8_t att;
+  } cases[] = {{meMIME, kAttBase64}, {meMIME, kAttQuotedPrintable}, {meMIME, kAttSevenBit}, {meUU, kAttBase64}};
+  for (const auto& c : cases) {
+    auto encode = [&](int* told) {
+      TmxMessage m;
+      Basic(m).SetEncoding(c.encoding);
+      Attach(m, "big.txt", "text/plain", c.att, data);
+      if (told) m.SetEncodeProgress([told] { ++*told; });
+      TMemoryStream out;
+      m.EncodeToStream(out);
+      return out.AsString();
+    };
+    int told = 0;
+    const std::string withProgress = encode(&told);
+    EXPECT_EQ(withProgress, encode(nullptr)) << int(c.encoding) << "/" << int(c.att);
+    EXPECT_GE(told, 4) << int(c.encoding) << "/" << int(c.att);
+    EXPECT_LE(told, static_cast<int>(data.size() / 4096) + 2) << int(c.encoding) << "/" << int(c.att);
+  }
 }
 
 }  // namespace
