@@ -10,13 +10,6 @@
 namespace parvex {
 namespace {
 
-// MAIL FROM and RCPT TO are composed in a 255-character buffer.
-constexpr std::size_t kCommandLimit = 255;
-
-std::string Envelope(const std::string& prefix, const std::string& address) {
-  return LeftStr(prefix + address + ">", kCommandLimit);
-}
-
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 std::string Visible(const std::string& text) {
@@ -106,70 +99,53 @@ void TmxSMTP::Open() {
   TmxMailBase::Open();
 }
 
-void TmxSMTP::Expect(int expected) {
-  if (!Succeeded(ReadReply(), expected)) throw ServerError();
-}
-
-EServerError TmxSMTP::ServerError() const {
-  // Without a reply line the box would be empty: say what happened instead.
-  if (!LastReply().empty()) return EServerError(LastReply());
-  return EServerError(PeerClosed() ? "The SMTP server closed the connection." : "The SMTP server sent no reply.");
-}
-
-void TmxSMTP::Command(const std::string& text, int expected) {
-  SendLine(text);
-  Expect(expected);
+SmtpDialogue::Settings TmxSMTP::DialogueSettings() const {
+  return {Security, UserName, Password, Server, LocalHost(), static_cast<bool>(TlsFactory)};
 }
 
 void TmxSMTP::Login() {
-  if (Extended()) {
-    ExtendedLogin();
-    return;
+  dialogue_ = SmtpDialogue(DialogueSettings());
+  Run(dialogue_.BeginLogin());
+}
+
+void TmxSMTP::Logout() {
+  ProcessMessages();
+  Run(dialogue_.BeginQuit());
+}
+
+void TmxSMTP::Run(SmtpDialogue::Step step) {
+  try {
+    while (step.action != SmtpDialogue::Action::Done) step = Perform(step);
+  } catch (...) {
+    if (!dialogue_.QuitAllowed()) DropConnection();
+    throw;
   }
-  ConnectSocket();
-  Expect(2);
-  SendLine("HELO " + LocalHost());
-  if (Succeeded(ReadReply(), 2)) return;
-  Command("HELO", 2);
 }
 
-void TmxSMTP::Refuse(const std::string& text) {
-  DropConnection();
-  throw EServerError(text);
-}
-
-void TmxSMTP::CheckBeforeConnecting() {
-  if (Security == SmtpSecurity::Unknown) Refuse("The SMTP security setting is not one this version knows.");
-  if (Security != SmtpSecurity::None && !TlsFactory) {
-    DropConnection();
-    throw ETlsError("No secure connection can be made on this system.");
+SmtpDialogue::Step TmxSMTP::Perform(const SmtpDialogue::Step& step) {
+  using Action = SmtpDialogue::Action;
+  switch (step.action) {
+    case Action::Connect: ConnectSocket(); return dialogue_.Connected();
+    case Action::ReadReply: return dialogue_.Replied(Reply());
+    case Action::SendLine: SendLine(step.text); return dialogue_.Replied(Reply());
+    case Action::StartTls: Secure(); return dialogue_.Secured();
+    case Action::SendBody: SendBodyText(); return dialogue_.BodySent();
+    case Action::ConfirmRecipient: {
+      bool proceed = false;
+      if (OnAddressRejected) OnAddressRejected(*this, step.text, LastReply(), proceed);
+      return dialogue_.Confirmed(proceed);
+    }
+    case Action::Done: break;
   }
-  // A password never crosses a network in clear.
-  if (!UserName.empty() && Security == SmtpSecurity::None && !ServerIsThisComputer(Server))
-    Refuse("The password for " + Server + " is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
+  return step;
 }
 
-void TmxSMTP::ExtendedLogin() {
-  CheckBeforeConnecting();
-  ConnectSocket();
-  if (Security == SmtpSecurity::Implicit) Secure();
-  Expect(2);
-  SmtpCapabilities offered = Ehlo();
-  if (Security == SmtpSecurity::StartTls) {
-    if (!offered.startTls)
-      Refuse("The server " + Server + " does not offer STARTTLS; nothing was sent without encryption.");
-    // Not even QUIT goes in clear after the refusal.
-    if (!Accepted("STARTTLS", 2))
-      Refuse("The server " + Server + " refused STARTTLS (" + LastReply() + "); nothing was sent without encryption.");
-    Secure();
-    offered = Ehlo();
-  }
-  if (!UserName.empty()) SignIn(offered);
-}
-
-SmtpCapabilities TmxSMTP::Ehlo() {
-  Command("EHLO " + LocalHost(), 2);
-  return ParseEhloReply(ReplyLines());
+SmtpReply TmxSMTP::Reply() {
+  SmtpReply reply;
+  reply.code = ReadReply();
+  reply.lines = ReplyLines();
+  reply.closed = PeerClosed();
+  return reply;
 }
 
 void TmxSMTP::Secure() {
@@ -178,38 +154,6 @@ void TmxSMTP::Secure() {
   } catch (const ETlsError& e) {
     throw ETlsError("The secure connection to " + Server + " failed: " + e.Message());
   }
-}
-
-bool TmxSMTP::Accepted(const std::string& line, int expected) {
-  SendLine(line);
-  if (Succeeded(ReadReply(), expected)) return true;
-  if (LastReply().empty()) throw ServerError();
-  return false;
-}
-
-void TmxSMTP::SignInStep(const std::string& line, int expected) {
-  if (Accepted(line, expected)) return;
-  const std::string text = "The server " + Server + " refused the sign-in: " + LastReply();
-  // A 4xx is a passing trouble worth another try; a 5xx refuses these credentials.
-  if (LastReply().starts_with('5')) throw ESignInRefused(text);
-  throw EServerError(text);
-}
-
-void TmxSMTP::SignIn(const SmtpCapabilities& offered) {
-  if (offered.authPlain) {
-    SignInStep("AUTH PLAIN " + Base64Text(std::string(1, '\0') + UserName + '\0' + Password), 2);
-  } else if (offered.authLogin) {
-    SignInStep("AUTH LOGIN", 3);
-    SignInStep(Base64Text(UserName), 3);
-    SignInStep(Base64Text(Password), 2);
-  } else {
-    throw EServerError("The server " + Server + " offers no sign-in method this program knows (AUTH PLAIN or LOGIN).");
-  }
-}
-
-void TmxSMTP::Logout() {
-  ProcessMessages();
-  Command("QUIT", 2);
 }
 
 void TmxSMTP::CheckEnvelopeAddresses() const {
@@ -236,32 +180,17 @@ void TmxSMTP::SendMessage() {
   } freeStream{messageStream_};
 
   PrepareMessage();
-  SendEnvelope();
-  SendBody();
+  if (OnSending) OnSending(*this);
+  std::vector<std::string> recipients;
+  for (const TmxAddressList* list : {&MailMessage->Recipients(), &MailMessage->CC(), &MailMessage->BCC()})
+    for (std::size_t i = 0; i < list->Count(); ++i) recipients.push_back(list->Items(i).Address());
+  Run(dialogue_.BeginMail(MailMessage->Sender().Address(), std::move(recipients)));
   if (OnMailSent) OnMailSent(*this);
 }
 
 void TmxSMTP::PrepareMessage() {
   if (OnPrepare) OnPrepare(*this);
   MailMessage->EncodeToStream(*messageStream_);
-}
-
-void TmxSMTP::SendEnvelope() {
-  if (OnSending) OnSending(*this);
-  const std::string& sender = MailMessage->Sender().Address();
-  if (!sender.empty()) Command(Envelope("MAIL FROM:<", sender), 2);
-
-  for (const TmxAddressList* list : {&MailMessage->Recipients(), &MailMessage->CC(), &MailMessage->BCC()}) {
-    for (std::size_t i = 0; i < list->Count(); ++i) {
-      const std::string& address = list->Items(i).Address();
-      bool proceed = false;
-      SendLine(Envelope("RCPT TO:<", address));
-      if (Succeeded(ReadReply(), 2)) continue;
-      if (OnAddressRejected) OnAddressRejected(*this, address, LastReply(), proceed);
-      if (!proceed) throw ServerError();
-    }
-  }
-  Command("DATA", 3);
 }
 
 bool TmxSMTP::StreamEndsWithLineBreak() {
@@ -275,12 +204,11 @@ bool TmxSMTP::StreamEndsWithLineBreak() {
   return ends;
 }
 
-void TmxSMTP::SendBody() {
+void TmxSMTP::SendBodyText() {
   SendStream(*messageStream_);
   // The CR LF before "." ends the text's last line; a text that already ends
   // with one would otherwise arrive with an empty line added.
   if (!StreamEndsWithLineBreak()) SendLine("");
-  Command(".", 2);
 }
 
 }  // namespace parvex

@@ -8,7 +8,7 @@
 #include "mail/mail_message.h"
 #include "net/mxmb.h"
 #include "net/net_errors.h"
-#include "net/smtp_capabilities.h"
+#include "net/smtp_dialogue.h"
 #include "net/smtp_security.h"
 #include "net/tls_channel.h"
 
@@ -57,34 +57,20 @@ class TmxSMTP : public TmxMailBase {
 
  private:
   void PrepareMessage();
-  void SendEnvelope();
-  void SendBody();
-  // Sends a command and raises EServerError unless the reply is class `expected`.
-  void Command(const std::string& text, int expected);
-  void Expect(int expected);
-  // Sends a command; false when the server refused it with a reply of another
-  // class, so that the caller can say what was refused. No reply at all raises.
-  bool Accepted(const std::string& line, int expected);
-  // The error for a failed step: the server's last reply line, or what happened.
-  EServerError ServerError() const;
-  bool Succeeded(int code, int expected) const { return code / 100 == expected; }
+  // Runs the dialogue from `step` until the phase is done: the engine decides,
+  // this does the I/O. After a refusal that wants no QUIT the connection is dropped.
+  void Run(SmtpDialogue::Step step);
+  SmtpDialogue::Step Perform(const SmtpDialogue::Step& step);
+  SmtpReply Reply();
+  SmtpDialogue::Settings DialogueSettings() const;
   void CheckEnvelopeAddresses() const;
   bool StreamEndsWithLineBreak();
-
-  // EHLO, STARTTLS and the sign-in, when the settings ask for any of them.
-  bool Extended() const { return Security != SmtpSecurity::None || !UserName.empty(); }
-  void ExtendedLogin();
-  void CheckBeforeConnecting();
-  SmtpCapabilities Ehlo();
+  void SendBodyText();
   void Secure();
-  void SignIn(const SmtpCapabilities& offered);
-  void SignInStep(const std::string& line, int expected);
-  // Drops the connection without another word to the server, then raises.
-  [[noreturn]] void Refuse(const std::string& text);
-
   // Closes the socket and forgets the session's state.
   void DropConnection();
 
+  SmtpDialogue dialogue_{SmtpDialogue::Settings{}};
   std::unique_ptr<TStream> messageStream_;
   bool loggedIn_ = false;  // greeting and HELO done on the open socket
 };
