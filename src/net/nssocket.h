@@ -3,6 +3,9 @@
 // wait pumps the application's messages until its notification arrives, the
 // operation is cancelled, or the one-second time counter expires; so the window
 // stays responsive and a handler dispatched from a wait may call Cancel.
+// Each connection has a hidden window of its own, made by Open and destroyed by
+// Close: a notification still queued for a closed socket (whose number Windows
+// may hand to the next one) dies with its window.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "net/inbound_lines.h"
 #include "net/nswinsock.h"
 #include "net/socket_host.h"
 #include "net/time_counter.h"
@@ -100,18 +104,28 @@ class TnsSocket {
   TnsWinsock& Winsock() { return winsock_; }
 
  private:
-  static constexpr int kMaxLine = 1024;  // bytes of one reply line, LF included
-  static constexpr int kChunk = 2047;    // bytes per send round of SendStream
-
-  std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  static constexpr int kChunk = 2047;           // bytes per send round of SendStream
+  static constexpr int kReceiveChunk = 16384;   // bytes asked of one recv
   static constexpr unsigned kIdleWaitMs = 100;  // longest nap of a wait with nothing to do
 
+  std::optional<std::intptr_t> WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  // The one wait for a notification: pumps until `done`, a cancel or the time-out.
   template <typename Done>
-  void Wait(Done done);
+  void Wait(Done done) {
+    counter_.Start();
+    for (;;) {
+      ProcessMessages();
+      if (done() || cancelRequested_ || counter_.Expired) break;
+      Idle();
+    }
+    counter_.Stop();
+  }
   // Between two looks at a wait's flags: gives up when the program ends, else
   // sleeps until a message arrives.
   void Idle();
   [[noreturn]] void GiveUpForQuit();
+  // Raises the cancel or the time-out that stopped a wait.
+  [[noreturn]] void RaiseStopped();
   int PortPart() const;
   void ResolveHost();
   // typedPort: the port given in Server, 0 for none (then the service's).
@@ -119,19 +133,16 @@ class TnsSocket {
   void CancelAsyncRequest();
   void EndAsyncRequest(bool answered);
   std::string ErrorText(unsigned code);
-  // Sends all of `data` within TimeOut (the plain line's loop).
-  void SendRaw(std::string_view data);
-  // One chunk of SendStream; every bit of progress reloads the time-out.
-  void SendChunk(const char* data, int n);
-  enum class Received { Data, PeerClosed, Stopped };
-  // Appends what has arrived to tlsIn_, waiting while nothing has; the caller
-  // runs the time counter. Stopped: cancelled or timed out.
-  Received ReceiveSome();
-  int ReadSecureLine(std::string& line);
-  void RaiseIfStopped();
+  // Sends all of `data`; the time-out limits the time without progress.
+  void SendAll(std::string_view data);
+  // What one recv gives, waiting while nothing has come.
+  // Returns the bytes received into `buffer`, 0 when the server has closed, -1
+  // when cancelled or timed out first.
+  int ReceiveSome(char* buffer, int size);
   // A request that Winsock would not start, with the error it gives for that.
   void StartFailed();
 
+  SocketHost& host_;
   TnsWinsock& winsock_;
   MessagePump& pump_;
   std::unique_ptr<HiddenWindow> window_;
@@ -148,8 +159,6 @@ class TnsSocket {
   bool hostLookupDone_ = false;
   bool serviceLookupDone_ = false;
   bool connectDone_ = false;
-  bool readReady_ = false;
-  bool writeReady_ = false;
   bool peerClosed_ = false;
   bool errorPending_ = false;
   std::uint16_t notifyError_ = 0;
@@ -158,9 +167,7 @@ class TnsSocket {
   std::vector<std::string> replyLines_;
 
   std::unique_ptr<TlsChannel> tls_;
-  std::string tlsIn_;     // received, not yet decrypted
-  std::string tlsPlain_;  // decrypted, not yet read
-  bool secureEnded_ = false;  // the server closed the secure channel or the connection
+  InboundLines inbound_;
 
   // Lookup results are written here by Winsock while a request is pending.
   alignas(8) char hostBuffer_[winsock::kAsyncBufferSize] = {};

@@ -19,9 +19,8 @@ using NotifyProc =
 class HiddenWindow {
  public:
   virtual ~HiddenWindow() = default;
+  // Destroying the window drops every notification still queued for it.
   virtual winsock::WindowHandle Handle() const = 0;
-  // Drops the notifications with that message still queued for this window.
-  virtual void DiscardPending(unsigned message) = 0;
 };
 
 class TickTimer {

@@ -382,6 +382,13 @@ TEST_F(LiveSecureSmtp, NothingMoreGoesToAServerThatCannotBeTrusted) {
                          "without encryption.");
   EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\n") << "not even QUIT in clear";
 
+  // Bytes that came with the yes to STARTTLS must not pass for replies inside TLS.
+  Use("esmtp_starttls_injected");
+  EXPECT_EQ(Fails(), "tls: The secure connection to " + Server() +
+                         " failed: The server sent more than its reply to STARTTLS.");
+  EXPECT_EQ(Transcript(), Ehlo() + "C: STARTTLS\n") << "no handshake, no QUIT";
+  EXPECT_FALSE(smtp->Connected());
+
   refusal = "the certificate is for another host name";
   Use("esmtp");
   EXPECT_EQ(Fails(), "tls: The secure connection to " + Server() + " failed: " + refusal);

@@ -34,7 +34,10 @@ winsock::WindowHandle PosixEventLoop::CreateWindow(NotifyProc proc) {
   return handle;
 }
 
-void PosixEventLoop::DestroyWindow(winsock::WindowHandle window) { windows_.erase(window); }
+void PosixEventLoop::DestroyWindow(winsock::WindowHandle window) {
+  windows_.erase(window);
+  RemovePosted([window](winsock::WindowHandle target, unsigned, std::uintptr_t) { return target == window; });
+}
 
 void PosixEventLoop::PostMessage(winsock::WindowHandle window, unsigned message, std::uintptr_t wParam,
                                  std::intptr_t lParam) {

@@ -10,12 +10,6 @@ class PosixHiddenWindow final : public HiddenWindow {
   explicit PosixHiddenWindow(NotifyProc proc) : handle_(PosixEventLoop::Instance().CreateWindow(std::move(proc))) {}
   ~PosixHiddenWindow() override { PosixEventLoop::Instance().DestroyWindow(handle_); }
   winsock::WindowHandle Handle() const override { return handle_; }
-  void DiscardPending(unsigned message) override {
-    PosixEventLoop::Instance().RemovePosted(
-        [this, message](winsock::WindowHandle window, unsigned queued, std::uintptr_t) {
-          return window == handle_ && queued == message;
-        });
-  }
 
  private:
   winsock::WindowHandle handle_;

@@ -40,12 +40,19 @@ class Win32HiddenWindow : public HiddenWindow {
     handle_ =
         ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &target_);
   }
-  ~Win32HiddenWindow() override { UnbindAndDestroy(handle_); }
+  ~Win32HiddenWindow() override {
+    DropQueued();
+    UnbindAndDestroy(handle_);
+  }
   winsock::WindowHandle Handle() const override { return reinterpret_cast<winsock::WindowHandle>(handle_); }
   HWND Hwnd() const { return handle_; }
-  void DiscardPending(unsigned message) override {
+
+ private:
+  // A closed connection's notifications go with its window, so that none can
+  // reach a later window that is given the same handle.
+  void DropQueued() {
     MSG queued;
-    while (::PeekMessageA(&queued, handle_, message, message, PM_REMOVE)) {
+    while (::PeekMessageA(&queued, handle_, 0, 0, PM_REMOVE)) {
       // A quit request comes out whatever the filter: it must stay for the loop.
       if (queued.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(queued.wParam));
@@ -54,7 +61,6 @@ class Win32HiddenWindow : public HiddenWindow {
     }
   }
 
- private:
   WindowTarget target_;
   HWND handle_ = nullptr;
 };

@@ -117,6 +117,8 @@ class Session:
 # bytes stay as they are afterwards, so the dialogue goes on readable.
 def stand_in_handshake(s):
     hello = s.reader.read(5)
+    if not hello:
+        return  # the client went away instead
     s.log("C: <handshake %s>" % hello.decode("latin-1"))
     s.send("WELCOME")
 
@@ -136,7 +138,8 @@ def real_handshake(s, cert):
 
 
 def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, starttls_refusal=None,
-          auth_refusal="535 5.7.8 Authentication credentials invalid", quit_replies=("221 bye",)):
+          auth_refusal="535 5.7.8 Authentication credentials invalid", quit_replies=("221 bye",),
+          injected=False):
     """EHLO, STARTTLS and sign-in (user "user", password "secret"), then the plain dialogue."""
     secure = [implicit]
 
@@ -152,7 +155,9 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, start
         elif upper == "STARTTLS" and starttls_refusal:
             s.reply(starttls_refusal)
         elif upper == "STARTTLS":
-            s.reply("220 go ahead")
+            # injected: a line after the yes, in the same segment, that a
+            # client must not take for a reply from inside the secure channel.
+            s.reply(*(("220 go ahead", "250 injected") if injected else ("220 go ahead",)))
             if cert:
                 real_handshake(s, cert)
             else:
@@ -221,7 +226,9 @@ SCENARIOS = {
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
     # The last reply and the secure channel's close in one segment (the stand-in's close is \x04).
     "esmtps_bye_close": lambda s: esmtp(s, starttls=False, implicit=True, quit_replies=("221 bye\r\n\x04",)),
+    "esmtp_starttls_injected": lambda s: esmtp(s, injected=True),
     "tls_starttls": lambda s: esmtp(s, cert="good"),
+    "tls_starttls_injected": lambda s: esmtp(s, cert="good", injected=True),
     "tls_smtps": lambda s: esmtp(s, starttls=False, implicit=True, cert="good"),
     "tls_unknown_ca": lambda s: esmtp(s, cert="unknown_ca"),
 }

@@ -126,6 +126,9 @@ TEST_F(LiveSchannel, SignsInOverTlsAndRefusesAServerItCannotTrust) {
            {SmtpSecurity::StartTls, "localhost", "tls_unknown_ca",
             "The secure connection to %s failed: the certificate is not issued by an authority this computer trusts",
             ehlo + "C: STARTTLS\nC: <tls TLSv1.2>\n"},
+           {SmtpSecurity::StartTls, "localhost", "tls_starttls_injected",
+            "The secure connection to %s failed: The server sent more than its reply to STARTTLS.",
+            ehlo + "C: STARTTLS\n"},
            {SmtpSecurity::StartTls, "127.0.0.1", "tls_starttls",
             "The secure connection to %s failed: the certificate is for another host name than 127.0.0.1",
             ehlo + "C: STARTTLS\nC: <tls TLSv1.2>\n"}}) {
