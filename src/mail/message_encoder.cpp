@@ -146,7 +146,10 @@ void TmxCustomEncoder::WriteLine(std::string_view text) {
   // A line break inside a text would otherwise reach the wire unstuffed.
   std::size_t start = 0;
   for (;;) {
-    const std::size_t end = text.find_first_of("\r\n", start);
+    // One pass over the line: find_first_of would search "\r\n" once per character.
+    std::size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    if (end == text.size()) end = std::string_view::npos;
     if (end == std::string_view::npos) {
       WriteRawLine(text.substr(start));
       return;
