@@ -147,6 +147,7 @@ void TnsSocket::SendStream(TStream& stream) {
   stream.SetPosition(0);
   const std::int64_t size = stream.Size();
   char buffer[kChunk];
+  std::int64_t transferred = 0;  // counted here: asking the file costs a call per chunk
   int n = 0;
   do {
     n = static_cast<int>(stream.Read(buffer, kChunk));
@@ -161,8 +162,8 @@ void TnsSocket::SendStream(TStream& stream) {
     } else {
       SendAll(chunk);
     }
+    transferred += n;
     if (OnProgress) {
-      const std::int64_t transferred = stream.Position();
       // The percentage is figured in 32 bits (it wraps past 21 MB); an empty
       // stream counts as complete rather than dividing by zero.
       const auto scaled = static_cast<std::int32_t>(static_cast<std::uint32_t>(transferred) * 100u);

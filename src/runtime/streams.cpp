@@ -195,6 +195,10 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
 
 TFileStream::~TFileStream() { Close(); }
 
+void TFileStream::SetBufferSize(std::size_t bytes) {
+  if (file_) std::setvbuf(file_, nullptr, _IOFBF, bytes);
+}
+
 void TFileStream::Close() {
   if (file_) {
     std::fclose(file_);

@@ -120,6 +120,9 @@ class TFileStream : public TStream {
   void SetWriteFailureText(std::string text) { writeFailureText_ = std::move(text); }
   // The same for a failed read (EReadError); by default "Cannot read file "<name>"".
   void SetReadFailureText(std::string text) { readFailureText_ = std::move(text); }
+  // A larger buffer for a file read and written in big runs; only before the
+  // first read or write.
+  void SetBufferSize(std::size_t bytes);
   // Closes the file early (a derived class may delete it afterwards); any
   // later Read/Write moves nothing. Safe to call twice.
   void Close();
