@@ -19,6 +19,9 @@ constexpr DWORD kIconDataSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
 static_assert(kIconDataSize == 88);
 #endif
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// The shell's keyboard-aware behaviour (Windows Vista and later): Enter, Space
+// and the menu key on the icon reach the program.
+constexpr UINT kNotifyIconVersion4 = 4;
 
 void registerWindowClass(HINSTANCE instance, WNDPROC proc) {
   RegisterWindowClassOnce(instance, TTrayIcon::kWindowClass, proc);
@@ -99,8 +102,28 @@ void TTrayIcon::fillIconData() {
 bool TTrayIcon::showIcon() {
   fillIconData();
   const bool shown = shellNotify_(NIM_ADD, &iconData_) != FALSE;
+  if (shown) askForKeyboardVersion();
   if (toolTip_.empty()) PostMessageA(window_, kTipRefreshMessage, 0, 0);
   return shown;
+}
+
+void TTrayIcon::askForKeyboardVersion() {
+  // The longer record only for this request: a shell that does not know it
+  // refuses, and the icon keeps working with the first layout's messages.
+  NOTIFYICONDATAA request{};
+  request.cbSize = sizeof request;
+  request.hWnd = window_;
+  request.uID = 0;
+  request.uVersion = kNotifyIconVersion4;
+  keyboardVersion_ = shellNotify_(NIM_SETVERSION, &request) != FALSE;
+}
+
+void TTrayIcon::giveFocusBack() {
+  NOTIFYICONDATAA request{};
+  request.cbSize = sizeof request;
+  request.hWnd = window_;
+  request.uID = 0;
+  shellNotify_(NIM_SETFOCUS, &request);
 }
 
 bool TTrayIcon::updateIcon() {
@@ -124,14 +147,34 @@ LRESULT TTrayIcon::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
   }
   if (message == kIconCallbackMessage) {
-    switch (static_cast<UINT>(lParam)) {
+    // The keyboard version puts the event in the low word and the icon's
+    // anchor point in wParam.
+    const UINT event = keyboardVersion_ ? LOWORD(lParam) : static_cast<UINT>(lParam);
+    switch (event) {
       case WM_LBUTTONUP:
         if (OnClick) OnClick();
         break;
       case WM_LBUTTONDBLCLK:
         if (OnDblClick) OnDblClick();
         break;
-      case WM_RBUTTONUP: handleRightClick(); break;
+      case WM_RBUTTONUP:
+        // The keyboard version follows a right click with WM_CONTEXTMENU.
+        if (!keyboardVersion_) {
+          POINT cursor{};
+          GetCursorPos(&cursor);
+          handleRightClick(cursor);
+        }
+        break;
+      case WM_CONTEXTMENU:
+      case NIN_KEYSELECT: {
+        // The menu key, Shift+F10, Enter or Space on the icon: the icon's one
+        // action is its menu, at the icon.
+        POINT anchor{static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
+        if (!keyboardVersion_) GetCursorPos(&anchor);
+        handleRightClick(anchor);
+        if (keyboardVersion_) giveFocusBack();
+        break;
+      }
       default: break;
     }
     return 0;
@@ -139,9 +182,7 @@ LRESULT TTrayIcon::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window_, message, wParam, lParam);
 }
 
-void TTrayIcon::handleRightClick() {
-  POINT cursor{};
-  GetCursorPos(&cursor);
+void TTrayIcon::handleRightClick(POINT cursor) {
   if (popupMenu_) {
     // Without the foreground the menu would not close when the user clicks
     // elsewhere.

@@ -58,7 +58,10 @@ class TTrayIcon {
  private:
   friend LRESULT CALLBACK WindowThunk<TTrayIcon>(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void handleRightClick();
+  void handleRightClick(POINT cursor);
+  void askForKeyboardVersion();
+  // After a menu opened from the keyboard the focus returns to the notification area.
+  void giveFocusBack();
   void fillIconData();
   bool showIcon();
   bool updateIcon();
@@ -74,6 +77,7 @@ class TTrayIcon {
   HWND window_ = nullptr;
   bool active_ = false;
   bool showApp_ = false;
+  bool keyboardVersion_ = false;  // the shell took NOTIFYICON_VERSION_4
   std::string idMessage_;
   PopupMenu* popupMenu_ = nullptr;
   UINT idMessageNumber_ = 0;

@@ -92,8 +92,12 @@ TEST_F(TrayIconTest, ActiveAddsOnceModifiesWhileShownAndRemoves) {
 
   tray.SetActive(true);
   tray.SetActive(true);
-  ASSERT_EQ(calls.size(), 1u);
-  const ShellCall& add = calls[0];
+  // The icon in the first layout, then a request for the keyboard version in the longer one.
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_SETVERSION));
+  EXPECT_EQ(calls[1].size, sizeof(NOTIFYICONDATAA));
+  EXPECT_EQ(calls[1].window, tray.Handle());
+  const ShellCall add = calls[0];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
   EXPECT_EQ(add.size, sizeof(void*) == 4 ? 88u : 104u) << "the first shell record layout, ending after the tip";
   EXPECT_EQ(add.window, tray.Handle());
@@ -119,7 +123,7 @@ TEST_F(TrayIconTest, ToolTipIsCutTo62Characters) {
   tray.SetToolTip(seventy);
   EXPECT_EQ(tray.ToolTip(), std::string(62, 'x'));
   tray.SetActive(true);
-  ASSERT_EQ(calls.size(), 1u);
+  ASSERT_EQ(count(NIM_ADD), 1);
   EXPECT_EQ(calls[0].tip, std::string(62, 'x'));
 }
 
@@ -162,8 +166,12 @@ TEST_F(TrayIconTest, RestartedTaskbarGetsTheIconAgainEvenAfterAFailedAdd) {
   SendMessageA(tray.Handle(), taskbarCreated, 0, 0);
   SendMessageA(tray.Handle(), taskbarCreated, 0, 0);
   ASSERT_EQ(count(NIM_ADD), 3);
-  EXPECT_EQ(calls.back().tip, "Parvex (right click for options)");
-  EXPECT_EQ(calls.back().callback, 0x0401u) << "the menu still reaches the program";
+  // Each add that the shell took asks for the keyboard version again.
+  EXPECT_EQ(count(NIM_SETVERSION), 2);
+  const ShellCall& lastAdd = calls[calls.size() - 2];
+  EXPECT_EQ(lastAdd.message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(lastAdd.tip, "Parvex (right click for options)");
+  EXPECT_EQ(lastAdd.callback, 0x0401u) << "the menu still reaches the program";
 }
 
 TEST_F(TrayIconTest, IconIsCopiedIntoTheOwnedOne) {
@@ -215,6 +223,23 @@ TEST_F(TrayIconTest, CallbackMessagesReachTheEventsAndTheMenu) {
   EXPECT_EQ(menu.y_, cursor.y);
   EXPECT_EQ(rightX, cursor.x);
   EXPECT_EQ(rightY, cursor.y);
+
+  // A shell that takes the keyboard version: the event is the low word, the
+  // icon's anchor comes in wParam, a right click's menu comes with the
+  // WM_CONTEXTMENU after it, Enter or Space opens it too, and the focus goes
+  // back to the notification area afterwards.
+  tray.SetActive(true);
+  ASSERT_EQ(count(NIM_SETVERSION), 1);
+  log.clear();
+  SendMessageA(tray.Handle(), 0x0401, MAKEWPARAM(200, 300), MAKELPARAM(WM_RBUTTONUP, 0));
+  EXPECT_EQ(log, std::vector<std::string>{});
+  SendMessageA(tray.Handle(), 0x0401, MAKEWPARAM(200, 300), MAKELPARAM(WM_CONTEXTMENU, 0));
+  SendMessageA(tray.Handle(), 0x0401, MAKEWPARAM(210, 310), MAKELPARAM(NIN_KEYSELECT, 0));
+  SendMessageA(tray.Handle(), 0x0401, MAKEWPARAM(210, 310), MAKELPARAM(WM_LBUTTONUP, 0));
+  EXPECT_EQ(log, (std::vector<std::string>{"popup", "right", "popup", "right", "click"}));
+  EXPECT_EQ(menu.x_, 210);
+  EXPECT_EQ(menu.y_, 310);
+  EXPECT_EQ(count(NIM_SETFOCUS), 2);
 }
 
 TEST_F(TrayIconTest, OtherMessagesGetDefaultProcessing) {
@@ -244,7 +269,8 @@ TEST_F(TrayIconTest, RealShellAcceptsTheIcon) {
   EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe));
   tray.SetActive(false);
   EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
-  EXPECT_EQ(answers, (std::vector<std::pair<DWORD, BOOL>>{{NIM_ADD, TRUE}, {NIM_DELETE, TRUE}}));
+  EXPECT_EQ(answers,
+            (std::vector<std::pair<DWORD, BOOL>>{{NIM_ADD, TRUE}, {NIM_SETVERSION, TRUE}, {NIM_DELETE, TRUE}}));
 }
 
 }  // namespace

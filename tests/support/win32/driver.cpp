@@ -247,7 +247,8 @@ bool selectTab(HWND tabs, int index) {
 }
 
 bool chooseTrayMenuItem(DWORD pid, HWND trayWindow, int item) {
-  PostMessageA(trayWindow, WM_USER + 1, 0, WM_RBUTTONUP);
+  // What the shell sends for a right click or the menu key on the icon.
+  PostMessageA(trayWindow, WM_USER + 1, MAKEWPARAM(100, 100), MAKELPARAM(WM_CONTEXTMENU, 0));
   HWND menu = nullptr;
   if (!waitUntil(
           [&] {
