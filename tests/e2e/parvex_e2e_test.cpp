@@ -87,7 +87,7 @@ TEST_F(ParvexE2E, FirstRunShowsTheDefaultsInTheDesignedLayout) {
   screenshot(main, "notification-alarm");
   // "Test" plays the alarm file there and then.
   HWND test = control(main, kButton2);
-  EXPECT_EQ(text(test), "Test");
+  EXPECT_EQ(text(test), "&Test");
   EXPECT_EQ(hintOf(p->pid(), test), "Play the sound file as a test");
   setText(control(main, kEdWave), alarm);
   click(test);

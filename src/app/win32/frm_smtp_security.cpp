@@ -21,21 +21,21 @@ TfrmSmtpSecurity::TfrmSmtpSecurity(TApplication& application, HWND owner, const 
       current_(current) {
   HFONT f = font_.Handle();
   CreateLabel(Handle(), "Connection", {12, 10, 290, 13}, f);
-  rbNone_ = CreateRadioButton(Handle(), "None", {20, 28, 280, 17}, kRbSecurityNone, f, true);
+  rbNone_ = CreateRadioButton(Handle(), "&None", {20, 28, 280, 17}, kRbSecurityNone, f, true);
   rbStartTls_ =
-      CreateRadioButton(Handle(), "STARTTLS (a provider's port 587)", {20, 48, 280, 17}, kRbSecurityStartTls, f, false);
+      CreateRadioButton(Handle(), "&STARTTLS (a provider's port 587)", {20, 48, 280, 17}, kRbSecurityStartTls, f, false);
   rbImplicit_ =
-      CreateRadioButton(Handle(), "SSL/TLS (a provider's port 465)", {20, 68, 280, 17}, kRbSecurityImplicit, f, false);
+      CreateRadioButton(Handle(), "SSL/&TLS (a provider's port 465)", {20, 68, 280, 17}, kRbSecurityImplicit, f, false);
   // A stored value this version does not know ticks none: the user must choose.
   if (current.security != SmtpSecurity::Unknown)
     SetChecked(current.security == SmtpSecurity::StartTls   ? rbStartTls_
                : current.security == SmtpSecurity::Implicit ? rbImplicit_
                                                             : rbNone_,
                true);
-  CreateLabel(Handle(), "User name", {12, 99, 80, 13}, f);
+  CreateMnemonicLabel(Handle(), "&User name", {12, 99, 80, 13}, f);
   edUser_ = CreateEdit(Handle(), {96, 96, 210, 21}, kEdSmtpUser, f);
   SetText(edUser_, current.user);
-  CreateLabel(Handle(), "Password", {12, 126, 80, 13}, f);
+  CreateMnemonicLabel(Handle(), "&Password", {12, 126, 80, 13}, f);
   edPassword_ = CreateEdit(Handle(), {96, 123, 210, 21}, kEdSmtpPassword, f, ES_PASSWORD);
   CreateLabel(
       Handle(),

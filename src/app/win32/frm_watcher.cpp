@@ -39,6 +39,8 @@ TfrmWatcher::TfrmWatcher(TApplication& application, bool autoStartRequested)
       folderBrowseDlg1_(Handle()),
       saveDialog1_(".txt", "Text files|*.txt", "Append log to Parvex.txt file ") {
   createLayout();
+  // The keyboard starts where a user starts: the first folder.
+  SetActiveControl(ed_[0]);
   folderBrowseDlg1_.SetTitle("Directories to monitor");
   folderBrowseDlg1_.SetOptions(bfDirectoriesOnly);
   folderBrowseDlg1_.SetEnableOKButton(false);

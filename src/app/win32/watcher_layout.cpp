@@ -43,13 +43,15 @@ void TfrmWatcher::createLayout() {
       std::make_unique<TPageControl>(Handle(), Handle(), Bounds{4, 5, 397, 337}, kPageControl2, font_.Handle());
   createFoldersPage(pageControl2_->AddPage("Folders", kPageFolders));
   createNotificationPage(pageControl2_->AddPage("Notification", kPageNotification));
+  AddPageControl(*pageControl2_);
+  AddPageControl(*pageControl1_);
   createBottomRow();
   createSummaryPanel();
 }
 
 void TfrmWatcher::createFoldersPage(HWND page) {
   HFONT f = font_.Handle();
-  CreateLabel(page, "Folders to monitor:", {8, 3, 150, 13}, f);
+  CreateMnemonicLabel(page, "Folders to &monitor:", {8, 3, 150, 13}, f);
   scrollBox1_ = CreateScrollBox(page, Handle(), {8, 19, 373, 197}, kScrollBox1, 3 + kFolderSlotCount * 24);
   for (int i = 0; i < kFolderSlotCount; ++i) {
     const int top = 3 + i * 24;
@@ -58,13 +60,13 @@ void TfrmWatcher::createFoldersPage(HWND page) {
     sb_[i] = CreatePictureButton(scrollBox1_, folderGlyph_.Get(), {325, top, 22, 21}, kSbFirst + i);
     hints_->Add(sb_[i], "Click to select a directory");
   }
-  CreateLabel(page, "Scan folders every n seconds:", {32, 237, 180, 13}, f);
+  CreateMnemonicLabel(page, "Scan folders &every n seconds:", {32, 237, 180, 13}, f);
   nSecs_ = std::make_unique<TSpinEdit>(page, Bounds{64, 263, 54, 21}, 119, kNSecs, kSpinner1, f, 5, 600);
   hints_->Add(nSecs_->Edit(), "Number of seconds to wait in between scanning the directories (5 .. 600)");
   CreateLabel(page, "Notify on:", {216, 224, 100, 13}, f);
-  cbNew_ = CreateCheckBox(page, "New files", {216, 244, 120, 17}, kCbNew, f);
-  cbChange_ = CreateCheckBox(page, "Changed files", {216, 264, 120, 17}, kCbChange, f);
-  cbDelete_ = CreateCheckBox(page, "Deleted files", {216, 284, 120, 17}, kCbDelete, f);
+  cbNew_ = CreateCheckBox(page, "&New files", {216, 244, 120, 17}, kCbNew, f);
+  cbChange_ = CreateCheckBox(page, "&Changed files", {216, 264, 120, 17}, kCbChange, f);
+  cbDelete_ = CreateCheckBox(page, "&Deleted files", {216, 284, 120, 17}, kCbDelete, f);
   SetChecked(cbNew_, true);
   SetChecked(cbChange_, true);
   SetChecked(cbDelete_, true);
@@ -72,15 +74,15 @@ void TfrmWatcher::createFoldersPage(HWND page) {
 
 void TfrmWatcher::createNotificationPage(HWND page) {
   HFONT f = font_.Handle();
-  rbSoundAlarm_ = CreateRadioButton(page, "Sound alarm on file change", {8, 16, 250, 17}, kRbSoundAlarm, f, true);
+  rbSoundAlarm_ = CreateRadioButton(page, "&Sound alarm on file change", {8, 16, 250, 17}, kRbSoundAlarm, f, true);
   pnlAlarm_ = CreatePanel(page, Handle(), {24, 40, 362, 52}, kPnlAlarm, false);
-  CreateLabel(pnlAlarm_, "Play this sound file (*.WAV) when change is detected:", {8, 4, 340, 13}, f);
+  CreateMnemonicLabel(pnlAlarm_, "Play this sound &file (*.WAV) when change is detected:", {8, 4, 340, 13}, f);
   edWave_ = CreateEdit(pnlAlarm_, {8, 24, 283, 21}, kEdWave, f);
   speedButton6_ = CreatePictureButton(pnlAlarm_, folderGlyph_.Get(), {295, 24, 22, 21}, kSpeedButton6);
   hints_->Add(speedButton6_, "Click to select a WAV (sound) file");
-  button2_ = CreateButton(pnlAlarm_, "Test", {320, 24, 36, 21}, kButton2, f);
+  button2_ = CreateButton(pnlAlarm_, "&Test", {320, 24, 36, 21}, kButton2, f);
   hints_->Add(button2_, "Play the sound file as a test");
-  rbSendEmail_ = CreateRadioButton(page, "Send e-mail on file change", {8, 104, 250, 17}, kRbSendEmail, f, false);
+  rbSendEmail_ = CreateRadioButton(page, "Send e-&mail on file change", {8, 104, 250, 17}, kRbSendEmail, f, false);
   SetChecked(rbSoundAlarm_, true);
 
   pageControl1_ = std::make_unique<TPageControl>(page, Handle(), Bounds{21, 131, 364, 171}, kPageControl1, f);
@@ -88,24 +90,24 @@ void TfrmWatcher::createNotificationPage(HWND page) {
   HWND recipients = pageControl1_->AddPage("Recipients", kPageRecipients);
   HWND subject = pageControl1_->AddPage("Subject line", kPageSubject);
 
-  rbMAPI_ = CreateRadioButton(smtp, "Use MAPI to send e-mail", {8, 6, 200, 17}, kRbMAPI, f, true);
-  rbSMTP_ = CreateRadioButton(smtp, "Use SMTP to send e-mail", {8, 26, 200, 17}, kRbSMTP, f, false);
+  rbMAPI_ = CreateRadioButton(smtp, "Use MAP&I to send e-mail", {8, 6, 200, 17}, kRbMAPI, f, true);
+  rbSMTP_ = CreateRadioButton(smtp, "Use SMT&P to send e-mail", {8, 26, 200, 17}, kRbSMTP, f, false);
   SetChecked(rbMAPI_, true);
-  btSmtpSecurity_ = CreateButton(smtp, "Security...", {258, 22, 90, 23}, kBtSmtpSecurity, f);
+  btSmtpSecurity_ = CreateButton(smtp, "Securit&y...", {258, 22, 90, 23}, kBtSmtpSecurity, f);
   hints_->Add(btSmtpSecurity_, "Encryption and sign-in for the SMTP server");
   SetVisible(btSmtpSecurity_, false);
   pnlSMTP_ = CreatePanel(smtp, Handle(), {8, 48, 340, 84}, kPnlSMTP, false);
-  CreateLabel(pnlSMTP_, "SMTP Server", {4, 7, 80, 13}, f);
+  CreateMnemonicLabel(pnlSMTP_, "SMTP Se&rver", {4, 7, 80, 13}, f);
   edServer_ = CreateEdit(pnlSMTP_, {88, 4, 240, 21}, kEdServer, f);
-  CreateLabel(pnlSMTP_, "Sender name", {4, 33, 80, 13}, f);
+  CreateMnemonicLabel(pnlSMTP_, "Sender &name", {4, 33, 80, 13}, f);
   edSender_ = CreateEdit(pnlSMTP_, {88, 30, 240, 21}, kEdSender, f);
-  CreateLabel(pnlSMTP_, "Sender e-mail", {4, 59, 80, 13}, f);
+  CreateMnemonicLabel(pnlSMTP_, "Sender e-mai&l", {4, 59, 80, 13}, f);
   edEmail_ = CreateEdit(pnlSMTP_, {88, 56, 240, 21}, kEdEmail, f);
   SetVisible(pnlSMTP_, false);
 
-  CreateLabel(recipients, "List of recipient e-mail addresses (one per line):", {8, 4, 340, 13}, f);
+  CreateMnemonicLabel(recipients, "List of recipient e-mail &addresses (one per line):", {8, 4, 340, 13}, f);
   meRecipients_ = CreateMemo(recipients, {8, 20, 340, 116}, kMeRecipients, f, false);
-  CreateLabel(subject, "Subject line on e-mail", {8, 8, 340, 13}, f);
+  CreateMnemonicLabel(subject, "Subject line on &e-mail", {8, 8, 340, 13}, f);
   edSubject_ = CreateEdit(subject, {8, 26, 340, 21}, kEdSubject, f);
   SetVisible(pageControl1_->Handle(), false);
 }
@@ -113,7 +115,7 @@ void TfrmWatcher::createNotificationPage(HWND page) {
 void TfrmWatcher::createBottomRow() {
   HFONT f = font_.Handle();
   cbAutoStart_ =
-      CreateCheckBox(Handle(), "Automatically bypass this screen on start-up?", {32, 350, 300, 17}, kCbAutoStart, f);
+      CreateCheckBox(Handle(), "Automatically bypass this screen on start-&up?", {32, 350, 300, 17}, kCbAutoStart, f);
   btHelp_ = CreateButton(Handle(), "&Help", {38, 376, 75, 25}, kBtHelp, f);
   btAbout_ = CreateButton(Handle(), "A&bout", {123, 376, 75, 25}, kBtAbout, f);
   btActivate_ = CreateButton(Handle(), "Activate", {207, 376, 75, 25}, kBtActivate, f, true);

@@ -146,6 +146,10 @@ HWND CreateLabel(HWND parent, const std::string& text, Bounds b, HFONT font, int
   return CreateControl(parent, "STATIC", text, SS_LEFT | SS_NOPREFIX | extra, b, id, font);
 }
 
+HWND CreateMnemonicLabel(HWND parent, const std::string& text, Bounds b, HFONT font) {
+  return CreateControl(parent, "STATIC", text, SS_LEFT, b, -1, font);
+}
+
 HWND CreateEdit(HWND parent, Bounds b, int id, HFONT font, DWORD extra) {
   return CreateControl(parent, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | extra, b, id, font, WS_EX_CLIENTEDGE);
 }

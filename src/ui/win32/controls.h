@@ -35,6 +35,9 @@ struct Bounds {
 HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style, Bounds bounds, int id,
                    HFONT font, DWORD exStyle = 0);
 HWND CreateLabel(HWND parent, const std::string& text, Bounds bounds, HFONT font, int id = -1, DWORD extraStyle = 0);
+// A label that names the control after it: Alt and its "&" letter move the
+// focus there. Plain labels show "&" as it is (file names carry it).
+HWND CreateMnemonicLabel(HWND parent, const std::string& text, Bounds bounds, HFONT font);
 HWND CreateEdit(HWND parent, Bounds bounds, int id, HFONT font, DWORD extraStyle = 0);
 HWND CreateMemo(HWND parent, Bounds bounds, int id, HFONT font, bool readOnly);
 HWND CreateButton(HWND parent, const std::string& caption, Bounds bounds, int id, HFONT font, bool isDefault = false);

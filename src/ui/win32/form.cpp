@@ -113,15 +113,59 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_ACTIVATE:
-      if (activeControl_ && LOWORD(wParam) != WA_INACTIVE) {
-        SetFocus(activeControl_);
+    case WM_ACTIVATE: {
+      // Back to where the keyboard was, as dialogs do; at first the form's own
+      // choice, else its first control.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+        break;
+      }
+      HWND target = nullptr;
+      for (HWND candidate : {lastFocus_, activeControl_})
+        if (!target && candidate && IsWindow(candidate) && IsWindowVisible(candidate) && IsWindowEnabled(candidate))
+          target = candidate;
+      if (!target) target = GetNextDlgTabItem(window_, nullptr, FALSE);
+      if (target) {
+        SetFocus(target);
         return 0;
       }
       break;
-    default: break;
+    }
+    default:
+      if (message == Win32MessagePump::TabKeyMessage()) return MoveTabFocus(wParam != 0) ? 1 : 0;
+      break;
+    case WM_NEXTDLGCTL: {
+      // The dialog manager's move to another control (a label's "&" letter moves
+      // to the control after it) asks the window itself, which only a dialog
+      // box would answer by default.
+      HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(window_, GetFocus(), wParam != 0 ? TRUE : FALSE);
+      if (target) {
+        SetFocus(target);
+        if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(target, EM_SETSEL, 0, -1);
+      }
+      return 0;
+    }
   }
   return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+bool TForm::MoveTabFocus(bool backward) {
+  HWND focus = GetFocus();
+  for (const TPageControl* pages : pageControls_) {
+    HWND tabs = pages->Handle();
+    if (!IsWindowVisible(tabs)) continue;
+    HWND page = pages->Page(pages->ActivePage());
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    if (!first || !IsChild(page, first)) continue;
+    HWND target = !backward && focus == tabs ? first : backward && focus == first ? tabs : nullptr;
+    if (target) {
+      SetFocus(target);
+      return true;
+    }
+  }
+  return false;
 }
 
 LRESULT TForm::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

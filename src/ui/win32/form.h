@@ -9,7 +9,10 @@
 #include <map>
 #include <string>
 
+#include <vector>
+
 #include "ui/win32/application.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/window_thunk.h"
 
 namespace parvex {
@@ -28,8 +31,11 @@ class TForm {
   void OnCommand(int id, std::function<void(int code)> handler);
   void OnClick(int id, std::function<void()> handler);
   void OnNotify(int id, std::function<void(NMHDR& header)> handler);
-  // The control that takes the focus whenever the form becomes active.
+  // The control that takes the focus when the form is first activated.
   void SetActiveControl(HWND control) { activeControl_ = control; }
+  // Tab goes from the control's tab strip into its page and Shift+Tab back: the
+  // dialog manager does not look inside a tab control.
+  void AddPageControl(const TPageControl& pages) { pageControls_.push_back(&pages); }
 
   void Show();
   void Hide();
@@ -60,6 +66,9 @@ class TForm {
   TApplication& application_;
   HWND window_ = nullptr;
   HWND activeControl_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  std::vector<const TPageControl*> pageControls_;
+  bool MoveTabFocus(bool backward);  // where the keyboard was when the form was last left
   bool closed_ = false;
   std::map<int, std::function<void(int)>> commands_;
   std::map<int, std::function<void(NMHDR&)>> notifies_;

@@ -7,10 +7,20 @@ bool Win32MessagePump::DispatchOne(const MSG& msg) {
     terminated_ = true;
     return false;
   }
-  if (dialogWindow_ && IsWindow(dialogWindow_) && IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg))) return true;
+  if (dialogWindow_ && IsWindow(dialogWindow_)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
+        SendMessageA(dialogWindow_, TabKeyMessage(), (GetKeyState(VK_SHIFT) & 0x8000) != 0, 0) != 0)
+      return true;
+    if (IsDialogMessageA(dialogWindow_, const_cast<MSG*>(&msg))) return true;
+  }
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;
+}
+
+UINT Win32MessagePump::TabKeyMessage() {
+  static const UINT message = RegisterWindowMessageA("Parvex.TabKey");
+  return message;
 }
 
 void Win32MessagePump::processMessages() {

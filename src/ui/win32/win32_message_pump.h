@@ -28,6 +28,9 @@ class Win32MessagePump : public MessagePump {
   // default and cancel buttons); null for none.
   void SetDialogWindow(HWND window) { dialogWindow_ = window; }
   HWND DialogWindow() const { return dialogWindow_; }
+  // Sent to the dialog window for Tab (wParam: Shift held) before the dialog
+  // manager sees it; a nonzero answer means the form moved the focus itself.
+  static UINT TabKeyMessage();
   // False for WM_QUIT, which marks the pump terminated.
   bool DispatchOne(const MSG& msg);
 
