@@ -10,6 +10,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/string_routines.h"
 #include "runtime/text_file_append.h"
+#include "ui/win32/dpi_scale.h"
 #include "runtime/win32/registry.h"
 
 namespace parvex {
@@ -320,7 +321,8 @@ void TfrmWatcher::makeReachable() {
 void TfrmWatcher::hideSummaryPanel() { SetVisible(panel1_, false); }
 
 void TfrmWatcher::showSummaryPanel() {
-  SetWindowPos(panel1_, HWND_TOP, 2, 2, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  const int margin = ScaleToDpi(2, WindowDpi(Handle()));
+  SetWindowPos(panel1_, HWND_TOP, margin, margin, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   SetStayOnTop(true);
   SetText(btActivate_, "Reactivate");
   Restore();

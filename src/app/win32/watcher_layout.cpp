@@ -3,6 +3,7 @@
 
 #include "app/win32/frm_watcher.h"
 #include "app/win32/watcher_controls.h"
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/scoped_selection.h"
 
 namespace parvex {
@@ -13,22 +14,24 @@ namespace {
 
 // A small yellow folder for the folder and file buttons.
 BitmapHandle drawFolderGlyph() {
+  const int dpi = WindowDpi(nullptr);
+  const auto s = [dpi](int designPixels) { return ScaleToDpi(designPixels, dpi); };
   BitmapHandle bitmap;
   MemoryDcHandle dc;
   {
     const WindowDcHandle screen = GetWindowDc(nullptr);
     dc.reset(CreateCompatibleDC(screen.Get()));
-    bitmap.reset(CreateCompatibleBitmap(screen.Get(), 16, 14));
+    bitmap.reset(CreateCompatibleBitmap(screen.Get(), s(16), s(14)));
   }
   const ScopedSelection target(dc.Get(), bitmap.Get());
-  RECT all{0, 0, 16, 14};
+  RECT all{0, 0, s(16), s(14)};
   FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
   const GdiHandle<HBRUSH> yellow(CreateSolidBrush(RGB(255, 224, 96)));
-  const GdiHandle<HPEN> outline(CreatePen(PS_SOLID, 1, RGB(128, 96, 0)));
+  const GdiHandle<HPEN> outline(CreatePen(PS_SOLID, s(1), RGB(128, 96, 0)));
   const ScopedSelection brush(dc.Get(), yellow.Get());
   const ScopedSelection pen(dc.Get(), outline.Get());
-  Rectangle(dc.Get(), 1, 2, 7, 5);    // tab
-  Rectangle(dc.Get(), 1, 4, 15, 13);  // body
+  Rectangle(dc.Get(), s(1), s(2), s(7), s(5));    // tab
+  Rectangle(dc.Get(), s(1), s(4), s(15), s(13));  // body
   return bitmap;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/win32/about_controls.h"
 #include "runtime/win32/scoped_handle.h"
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/scoped_selection.h"
 #include "ui/win32/window_class.h"
 
@@ -82,10 +83,12 @@ TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
 
   RegisterWindowClassOnce(GetModuleHandleA(nullptr), kBevelPanelClass, BevelPanelProc,
                           {0, nullptr, LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBevelPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 18, 10,
-                           385, 254, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutPanel)),
-                           GetModuleHandleA(nullptr), nullptr);
-  const int line = textSize(labelFont_.Handle(), "Ag").cy;
+  const Bounds panel = ScaleBounds({18, 10, 385, 254}, WindowDpi(Handle()));
+  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kBevelPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                           panel.left, panel.top, panel.width, panel.height, Handle(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutPanel)), GetModuleHandleA(nullptr),
+                           nullptr);
+  const int line = designPixels(textSize(labelFont_.Handle(), "Ag").cy);
   addLabel("Parvex 2000 - monitor your directories", 16, 13, 353, line, SS_CENTER);
   navyLabels_[0] = addLabel("Compliments of:", 16, 72, 353, line, SS_CENTER);
   addLabel("Brenmark Corporation", 123, 94, 0, line, SS_LEFT);
@@ -111,9 +114,15 @@ TfrmAbout::TfrmAbout(TApplication& application, HWND owner)
   CenterOnScreen();
 }
 
+int TfrmAbout::designPixels(int screenPixels) const {
+  // Rounded up: a label the width of its text must not lose a pixel of it.
+  const int dpi = WindowDpi(Handle());
+  return (screenPixels * kDesignDpi + dpi - 1) / dpi;
+}
+
 HWND TfrmAbout::addLabel(const char* text, int left, int top, int width, int height, DWORD style) {
   // A width of 0 sizes the label to its text.
-  if (width == 0) width = textSize(labelFont_.Handle(), text).cx;
+  if (width == 0) width = designPixels(textSize(labelFont_.Handle(), text).cx);
   return CreateLabel(panel_, text, {left, top, width, height}, labelFont_.Handle(), -1, style);
 }
 

@@ -28,6 +28,8 @@ class TfrmAbout final : public TForm {
 
  private:
   HWND addLabel(const char* text, int left, int top, int width, int height, DWORD style);
+  // A size measured on the screen, in the design's pixels.
+  int designPixels(int screenPixels) const;
 
   TFont labelFont_;
   TFont buttonFont_;

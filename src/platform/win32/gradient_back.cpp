@@ -1,6 +1,7 @@
 #include "platform/win32/gradient_back.h"
 
 #include "platform/gradient_bands.h"
+#include "ui/win32/dpi_scale.h"
 
 namespace parvex {
 
@@ -12,10 +13,12 @@ std::array<COLORREF, 256> colours(const GradientTable& table) {
   return result;
 }
 
+// The parent's client area in design pixels, as bounds are given.
 Bounds clientBoundsOf(HWND parent) {
   RECT client{};
   GetClientRect(parent, &client);
-  return {0, 0, client.right, client.bottom};
+  const int dpi = WindowDpi(parent);
+  return {0, 0, MulDiv(client.right, kDesignDpi, dpi), MulDiv(client.bottom, kDesignDpi, dpi)};
 }
 
 }  // namespace

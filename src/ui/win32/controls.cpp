@@ -2,6 +2,7 @@
 
 #include "runtime/string_routines.h"
 #include "ui/spin_value.h"
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {
@@ -75,8 +76,8 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     GetScrollInfo(window, SB_VERT, &si);
     int pos = si.nPos;
     switch (LOWORD(wParam)) {
-      case SB_LINEUP: pos -= 24; break;
-      case SB_LINEDOWN: pos += 24; break;
+      case SB_LINEUP: pos -= ScaleToDpi(24, WindowDpi(window)); break;
+      case SB_LINEDOWN: pos += ScaleToDpi(24, WindowDpi(window)); break;
       case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
       case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
       case SB_THUMBTRACK:
@@ -93,7 +94,7 @@ LRESULT CALLBACK ScrollBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     si.cbSize = sizeof(si);
     si.fMask = SIF_POS;
     GetScrollInfo(window, SB_VERT, &si);
-    scrollTo(window, si.nPos - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 48);
+    scrollTo(window, si.nPos - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * ScaleToDpi(48, WindowDpi(window)));
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -107,6 +108,7 @@ void registerContainer(const char* name, WNDPROC proc) {
 HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bounds b, int id, DWORD style,
                      DWORD exStyle) {
   registerContainer(cls, proc);
+  b = ScaleBounds(b, WindowDpi(parent));
   HWND w = CreateWindowExA(exStyle | WS_EX_CONTROLPARENT, cls, "", WS_CHILD | WS_CLIPSIBLINGS | style, b.left, b.top,
                            b.width, b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
@@ -118,23 +120,25 @@ HWND createContainer(const char* cls, WNDPROC proc, HWND parent, HWND target, Bo
 
 namespace {
 
-int pointsToPixels(int points) {
-  const WindowDcHandle screen = GetWindowDc(nullptr);
-  return MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+HFONT createFont(const char* face, int pixels, bool bold) {
+  // A negative height asks for the character height, without the leading.
+  return CreateFontA(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 }  // namespace
 
-TFont::TFont(const char* face, int points, bool bold) : TFont(face, PixelHeight{pointsToPixels(points)}, bold) {}
+TFont::TFont(const char* face, int points, bool bold) {
+  font_.reset(createFont(face, MulDiv(points, WindowDpi(nullptr), 72), bold));
+}
 
 TFont::TFont(const char* face, PixelHeight height, bool bold) {
-  // A negative height asks for the character height, without the leading.
-  font_.reset(CreateFontA(-height.pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  font_.reset(createFont(face, ScaleToDpi(height.pixels, WindowDpi(nullptr)), bold));
 }
 
 HWND CreateControl(HWND parent, const char* windowClass, const std::string& text, DWORD style, Bounds b, int id,
                    HFONT font, DWORD exStyle) {
+  b = ScaleBounds(b, WindowDpi(parent));
   HWND w = CreateWindowExA(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, b.left,
                            b.top, b.width, b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
@@ -218,7 +222,7 @@ HWND CreateScrollBox(HWND parent, HWND commandTarget, Bounds b, int id, int cont
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   si.nMin = 0;
-  si.nMax = contentHeight - 1;
+  si.nMax = ScaleToDpi(contentHeight, WindowDpi(w)) - 1;
   si.nPage = static_cast<UINT>(client.bottom);
   si.nPos = 0;
   SetScrollInfo(w, SB_VERT, &si, TRUE);

@@ -12,7 +12,7 @@
 
 namespace parvex {
 
-// A font size given as the height of its characters in pixels rather than in points.
+// A font size given as the height of its characters in pixels at 96 DPI rather than in points.
 struct PixelHeight {
   int pixels;
 };
@@ -28,6 +28,8 @@ class TFont {
   FontHandle font_;
 };
 
+// Where a control goes, in pixels of the 96-DPI design: the control is scaled
+// to its window's DPI when it is made.
 struct Bounds {
   int left, top, width, height;
 };

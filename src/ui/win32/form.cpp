@@ -1,9 +1,22 @@
 #include "ui/win32/form.h"
 
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/window_class.h"
 #include "ui/win32/window_thunk.h"
 
 namespace parvex {
+
+namespace {
+
+// WM_DPICHANGED, which headers for older systems do not name.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
+}  // namespace
 
 void RegisterFormClass(HINSTANCE instance, const char* className, WNDPROC proc) {
   RegisterWindowClassOnce(instance, className, proc,
@@ -15,10 +28,12 @@ TForm::TForm(TApplication& application, const char* className, const std::string
              HWND owner, int clientWidth, int clientHeight)
     : application_(application) {
   RegisterFormClass(application.Instance(), className, WindowThunk<TForm>);
-  RECT r{0, 0, clientWidth, clientHeight};
+  const int dpi = WindowDpi(nullptr);
+  RECT r{0, 0, ScaleToDpi(clientWidth, dpi), ScaleToDpi(clientHeight, dpi)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   window_ = CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                             r.bottom - r.top, owner, nullptr, application.Instance(), this);
+  dpi_ = dpi;
 }
 
 TForm::~TForm() { UnbindAndDestroy(window_); }
@@ -60,6 +75,7 @@ void TForm::CenterOnScreen() {
 }
 
 void TForm::SetOuterWidth(int width) {
+  width = ScaleToDpi(width, WindowDpi(window_));
   RECT r;
   GetWindowRect(window_, &r);
   SetWindowPos(window_, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -135,6 +151,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       if (message == Win32MessagePump::TabKeyMessage()) return MoveTabFocus(wParam != 0) ? 1 : 0;
       break;
+    case kDpiChangedMessage:
+      ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_NEXTDLGCTL: {
       // The dialog manager's move to another control (a label's "&" letter moves
       // to the control after it) asks the window itself, which only a dialog
@@ -149,6 +168,36 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
   }
   return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void TForm::ChangeDpi(int newDpi, const RECT& suggested) {
+  const int oldDpi = dpi_;
+  if (newDpi <= 0 || newDpi == oldDpi) return;
+  dpi_ = newDpi;
+  std::vector<HWND> children;
+  EnumChildWindows(window_, CollectChild, reinterpret_cast<LPARAM>(&children));
+  std::map<HFONT, HFONT> fonts;
+  for (HWND child : children) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(child, nullptr, MulDiv(r.left, newDpi, oldDpi), MulDiv(r.top, newDpi, oldDpi),
+                 MulDiv(r.right - r.left, newDpi, oldDpi), MulDiv(r.bottom - r.top, newDpi, oldDpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    if (!font) continue;
+    auto [it, made] = fonts.emplace(font, nullptr);
+    if (made) {
+      LOGFONTA shape{};
+      if (GetObjectA(font, sizeof shape, &shape) != sizeof shape) continue;
+      shape.lfHeight = MulDiv(shape.lfHeight, newDpi, oldDpi);
+      scaledFonts_.emplace_back(CreateFontIndirectA(&shape));
+      it->second = scaledFonts_.back().Get();
+    }
+    if (it->second) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(it->second), TRUE);
+  }
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TForm::MoveTabFocus(bool backward) {

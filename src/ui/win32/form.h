@@ -68,7 +68,12 @@ class TForm {
   HWND activeControl_ = nullptr;
   HWND lastFocus_ = nullptr;
   std::vector<const TPageControl*> pageControls_;
-  bool MoveTabFocus(bool backward);  // where the keyboard was when the form was last left
+  bool MoveTabFocus(bool backward);
+  // Moved to a monitor of another scale: every control and font scaled by
+  // newDpi / dpi_, the window to the place the system suggests.
+  void ChangeDpi(int newDpi, const RECT& suggested);
+  int dpi_ = 96;
+  std::vector<FontHandle> scaledFonts_;  // the fonts made for a new scale; they live as long as the form  // where the keyboard was when the form was last left
   bool closed_ = false;
   std::map<int, std::function<void(int)>> commands_;
   std::map<int, std::function<void(NMHDR&)>> notifies_;

@@ -1,5 +1,6 @@
 #include "ui/win32/painted_control.h"
 
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/window_class.h"
 
 namespace parvex {
@@ -8,6 +9,7 @@ TPaintedControl::TPaintedControl(const char* className, HWND parent, Bounds b, i
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClassOnce(instance, className, WindowThunk<TPaintedControl>,
                           {0, nullptr, LoadCursorA(nullptr, IDC_ARROW), nullptr});
+  b = ScaleBounds(b, WindowDpi(parent));
   window_ = CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, b.left, b.top, b.width, b.height,
                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
 }
@@ -15,6 +17,7 @@ TPaintedControl::TPaintedControl(const char* className, HWND parent, Bounds b, i
 TPaintedControl::~TPaintedControl() { UnbindAndDestroy(window_); }
 
 void TPaintedControl::SetBounds(Bounds b) {
+  b = ScaleBounds(b, WindowDpi(window_));
   SetWindowPos(window_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
