@@ -224,7 +224,7 @@ parvex_start_xvfb() {
   local n=90 tries pid
   for tries in 1 2 3 4 5 6 7 8; do
     while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     pid=$!
     # Another script may take the same number at the same moment: the display is
     # ours only when its lock file names our Xvfb.

@@ -4,6 +4,7 @@
 
 #include "runtime/exceptions.h"
 #include "ui/win32/application.h"
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/form.h"
 
 namespace parvex {
@@ -52,6 +53,41 @@ TEST_F(ControlsTest, SpinEditHoldsItsValueInRangeAndShowsIt) {
   EXPECT_LE(spin.Value(), 600);
   EXPECT_TRUE(GetWindowLongA(spin.Edit(), GWL_STYLE) & ES_NUMBER);
   EXPECT_EQ(SendMessageA(spin.Edit(), EM_GETLIMITTEXT, 0, 0), 10);
+}
+
+// Moved to a monitor of twice the scale: every control, on a panel too, goes to
+// twice its place and size, with a font twice as high, and the window to the
+// place the system suggests.
+TEST_F(ControlsTest, AnotherMonitorsScaleRelaysTheFormOut) {
+  const int dpi = WindowDpi(form.Handle());
+  HWND panel = CreatePanel(form.Handle(), form.Handle(), {10, 20, 200, 100}, 300, false);
+  HWND button = CreateButton(panel, "OK", {4, 6, 75, 25}, 301, font.Handle());
+  auto placeOf = [](HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  auto fontHeight = [](HWND w) {
+    LOGFONTA shape{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof shape, &shape);
+    return shape.lfHeight;
+  };
+  const RECT before = placeOf(button);
+  const LONG heightBefore = fontHeight(button);
+  RECT suggested{100, 100, 900, 700};
+  SendMessageA(form.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(2 * dpi, 2 * dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  const RECT after = placeOf(button);
+  EXPECT_EQ(after.left, 2 * before.left);
+  EXPECT_EQ(after.top, 2 * before.top);
+  EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
+  EXPECT_EQ(placeOf(panel).right - placeOf(panel).left, 2 * ScaleToDpi(200, dpi));
+  EXPECT_EQ(fontHeight(button), 2 * heightBefore);
+  RECT outer;
+  GetWindowRect(form.Handle(), &outer);
+  EXPECT_EQ(outer.left, 100);
+  EXPECT_EQ(outer.right - outer.left, 800);
 }
 
 TEST_F(ControlsTest, NestedContainersPassCommandsToTheForm) {

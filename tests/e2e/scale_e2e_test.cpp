@@ -1,0 +1,123 @@
+// The program at 96, 144 and 192 DPI (Wine takes the scale from the prefix's
+// setting when a program starts): each window is laid out from its design at
+// that scale, and no caption is cut. Screenshots of each window at each scale.
+#include <cctype>
+
+#include "e2e_fixture.h"
+#include "platform/win32/about_controls.h"
+
+namespace e2e {
+namespace {
+
+using parvex::about::kAboutWindowClass;
+
+// The prefix's scale for programs started from now on; restored when the test ends.
+class ScreenScale {
+ public:
+  explicit ScreenScale(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof old_;
+    hadOld_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == 0;
+    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~ScreenScale() {
+    if (hadOld_) {
+      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+    } else {
+      RegDeleteValueA(key_, "LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+  ScreenScale(const ScreenScale&) = delete;
+  ScreenScale& operator=(const ScreenScale&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 96;
+  bool hadOld_ = false;
+};
+
+std::string WithoutMnemonic(const std::string& caption) {
+  std::string shown;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
+// The captions of the shown buttons, check boxes and one-line labels that the
+// window's font (MS Sans Serif 8 at `dpi`) would cut; the font is made here
+// with the same pixel height, so it measures the same.
+std::vector<std::string> CutCaptions(HWND main, int dpi) {
+  HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           "MS Sans Serif");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  std::vector<std::string> cut;
+  for (HWND c : descendants(main)) {
+    const std::string kind = className(c);
+    const std::string caption = WithoutMnemonic(text(c));
+    if (!IsWindowVisible(c) || caption.empty() || (kind != "Button" && kind != "Static")) continue;
+    RECT client{};
+    GetClientRect(c, &client);
+    // A label two lines high may wrap; a button's text needs its frame.
+    if (kind == "Static" && client.bottom >= 2 * metrics.tmHeight) continue;
+    const LONG style = GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK;
+    const bool checkOrRadio = kind == "Button" && (style == BS_AUTOCHECKBOX || style == BS_AUTORADIOBUTTON ||
+                                                   style == BS_CHECKBOX || style == BS_RADIOBUTTON);
+    const bool push = kind == "Button" && !checkOrRadio && style != BS_GROUPBOX;
+    int room = client.right;
+    if (checkOrRadio) room -= MulDiv(16, dpi, 96);
+    if (push) room -= MulDiv(6, dpi, 96);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    if (size.cx > room || metrics.tmHeight > client.bottom)
+      cut.push_back("\"" + caption + "\" needs " + std::to_string(size.cx) + "x" + std::to_string(metrics.tmHeight) +
+                    ", has " + std::to_string(room) + "x" + std::to_string(client.bottom));
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  return cut;
+}
+
+TEST_F(ParvexE2E, LaidOutAndReadableAtEveryScale) {
+  for (const int dpi : {96, 144, 192}) {
+    SCOPED_TRACE(std::to_string(dpi) + " DPI");
+    const ScreenScale scale(static_cast<DWORD>(dpi));
+    Process* p = nullptr;
+    HWND main = startShown(p);
+    ASSERT_NE(main, nullptr);
+    // The main window's client area is 403 x 405 design pixels.
+    const RECT client = clientRect(main);
+    EXPECT_NEAR(client.right, MulDiv(403, dpi, 96), 2);
+    EXPECT_NEAR(client.bottom, MulDiv(405, dpi, 96), 2);
+    const std::string at = "scale-" + std::to_string(dpi) + "-";
+    for (const std::string& c : CutCaptions(main, dpi)) ADD_FAILURE() << "Folders page: " << c;
+    screenshot(main, at + "folders-page");
+
+    ASSERT_TRUE(selectTab(control(main, kPageControl2), 1));
+    click(control(main, kRbSendEmail));
+    click(control(main, kRbSMTP));
+    ASSERT_TRUE(waitUntil([&] { return visible(control(main, kEdServer)); }, kStepTimeout));
+    for (const std::string& c : CutCaptions(main, dpi)) ADD_FAILURE() << "Notification page: " << c;
+    screenshot(main, at + "notification-page");
+
+    click(control(main, kBtAbout));
+    HWND about = findTopLevel(p->pid(), kAboutWindowClass, kStepTimeout);
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(shownWithin(about, kStepTimeout));
+    screenshot(about, at + "about-box");
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(hiddenWithin(about, kStepTimeout) || closedWithin(about));
+    p->kill();
+  }
+}
+
+}  // namespace
+}  // namespace e2e
