@@ -63,7 +63,8 @@ for arch, exe in builds.items():
     if strings.get("CompanyName") != "Brenmark Corporation": problems.append("company %r" % strings.get("CompanyName"))
     if 1 not in info["icon_groups"]: problems.append("no icon 1")
     manifest = info["manifest"] or ""
-    if "<dpiAware" not in manifest or ">false</dpiAware>" not in manifest: problems.append("not marked DPI-unaware")
+    if ">true/pm</dpiAware>" not in manifest or ">PerMonitorV2" not in manifest:
+        problems.append("not marked per-monitor DPI aware (v2)")
     if ">UTF-8</activeCodePage>" not in manifest: problems.append("UTF-8 not asked as the code page")
     if ">true</longPathAware>" not in manifest: problems.append("not marked long-path aware")
     manifests.add(manifest)
