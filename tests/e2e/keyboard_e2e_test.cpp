@@ -25,6 +25,7 @@ void Send(std::vector<INPUT> inputs) {
 }
 
 void Press(WORD vk) { Send({Key(vk, false), Key(vk, true)}); }
+void ShiftTab() { Send({Key(VK_SHIFT, false), Key(VK_TAB, false), Key(VK_TAB, true), Key(VK_SHIFT, true)}); }
 void Chord(WORD modifier, WORD vk) { Send({Key(modifier, false), Key(vk, false), Key(vk, true), Key(modifier, true)}); }
 
 void Type(const std::string& text) {
@@ -81,10 +82,14 @@ void ExpectUniqueMnemonics(HWND main, const std::string& page) {
 
 // The controls Tab visits from `start` until it comes back (then the last one
 // is `start` again), at most 80.
-std::vector<HWND> TabCycle(HWND main, HWND start) {
+std::vector<HWND> TabCycle(HWND main, HWND start, bool backward = false) {
   std::vector<HWND> seen{start};
   for (int i = 0; i < 80; ++i) {
-    Press(VK_TAB);
+    if (backward) {
+      ShiftTab();
+    } else {
+      Press(VK_TAB);
+    }
     HWND now = nullptr;
     waitUntil(
         [&] {
@@ -131,6 +136,11 @@ TEST_F(ParvexE2E, ConfiguredActivatedAndReopenedWithTheKeyboardAlone) {
   std::sort(stops.begin(), stops.end());
   std::sort(visited.begin(), visited.end());
   EXPECT_EQ(visited, stops) << "Tab visited" << Describe(cycle) << "\nof" << Describe(stops);
+  // Shift+Tab goes the same way back.
+  std::vector<HWND> back = TabCycle(main, slot1, true);
+  std::reverse(back.begin(), back.end());
+  back.pop_back();
+  EXPECT_EQ(Describe(back), Describe(cycle)) << "Shift+Tab";
   // Reading order within the folder list: each slot, then its folder button.
   ASSERT_GE(cycle.size(), 4u);
   EXPECT_EQ(cycle[1], control(main, kSbFirst));

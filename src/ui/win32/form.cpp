@@ -200,6 +200,25 @@ void TForm::ChangeDpi(int newDpi, const RECT& suggested) {
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND TForm::LastInside(HWND page) const {
+  // Walked forwards: Wine finds no previous item from none.
+  HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+  HWND last = first;
+  for (int i = 0; first && i < 1000; ++i) {
+    HWND next = GetNextDlgTabItem(page, last, FALSE);
+    if (!next || next == first || !IsChild(page, next)) break;
+    last = next;
+  }
+  // A tab strip at the end leads on into its own page.
+  for (const TPageControl* inner : pageControls_) {
+    if (last != inner->Handle()) continue;
+    HWND innerPage = inner->Page(inner->ActivePage());
+    HWND deeper = GetNextDlgTabItem(innerPage, nullptr, TRUE);
+    if (deeper && IsChild(innerPage, deeper)) return LastInside(innerPage);
+  }
+  return last;
+}
+
 bool TForm::MoveTabFocus(bool backward) {
   HWND focus = GetFocus();
   for (const TPageControl* pages : pageControls_) {
@@ -209,6 +228,9 @@ bool TForm::MoveTabFocus(bool backward) {
     HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
     if (!first || !IsChild(page, first)) continue;
     HWND target = !backward && focus == tabs ? first : backward && focus == first ? tabs : nullptr;
+    // Shift+Tab from the control after the strip goes back into the page.
+    if (!target && backward && focus != tabs && focus == GetNextDlgTabItem(window_, tabs, FALSE))
+      target = LastInside(page);
     if (target) {
       SetFocus(target);
       return true;

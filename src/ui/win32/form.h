@@ -69,6 +69,8 @@ class TForm {
   HWND lastFocus_ = nullptr;
   std::vector<const TPageControl*> pageControls_;
   bool MoveTabFocus(bool backward);
+  // The last control Tab reaches in a page, inside a tab control that ends it too.
+  HWND LastInside(HWND page) const;
   // Moved to a monitor of another scale: every control and font scaled by
   // newDpi / dpi_, the window to the place the system suggests.
   void ChangeDpi(int newDpi, const RECT& suggested);
