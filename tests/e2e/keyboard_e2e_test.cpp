@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "app/win32/smtp_security_controls.h"
 #include "e2e_fixture.h"
 
 namespace e2e {
@@ -191,6 +192,32 @@ TEST_F(ParvexE2E, ConfiguredActivatedAndReopenedWithTheKeyboardAlone) {
   Press(VK_RETURN);
   ASSERT_TRUE(shownWithin(main, kStepTimeout)) << "Show main menu by keys did not bring the window back";
   EXPECT_EQ(text(control(main, kEdFirst)), watched);
+
+  // The security dialog by its letters: its own letters, Tab round its
+  // controls from the first, and Escape closes it.
+  SetForegroundWindow(main);
+  ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == main; }, kStepTimeout));
+  Chord(VK_MENU, 'M');  // Send e-mail on file change
+  Chord(VK_MENU, 'P');  // Use SMTP to send e-mail
+  ASSERT_TRUE(waitUntil([&] { return visible(control(main, kBtSmtpSecurity)); }, kStepTimeout)) << "Alt+M, Alt+P";
+  Chord(VK_MENU, 'Y');
+  HWND dialog = findTopLevel(p->pid(), parvex::smtp_security::kSmtpSecurityWindowClass, kStepTimeout);
+  ASSERT_NE(dialog, nullptr) << "Alt+Y opened no dialog";
+  ASSERT_TRUE(shownWithin(dialog, kStepTimeout));
+  ExpectUniqueMnemonics(dialog, "Security dialog");
+  Chord(VK_MENU, 'U');
+  HWND user = findControl(dialog, parvex::smtp_security::kEdSmtpUser);
+  ASSERT_TRUE(FocusWithin(dialog, user)) << "Alt+U did not reach the user name";
+  std::vector<HWND> ring = TabCycle(dialog, user);
+  EXPECT_EQ(ring.back(), user) << "Tab never came back:" << Describe(ring);
+  ring.pop_back();
+  std::vector<HWND> dialogStops = TabStops(dialog);
+  std::sort(ring.begin(), ring.end());
+  std::sort(dialogStops.begin(), dialogStops.end());
+  EXPECT_EQ(ring, dialogStops);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout))
+      << "Escape did not close the dialog";
 }
 
 }  // namespace
