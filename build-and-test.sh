@@ -13,7 +13,7 @@ scripts/install-deps || { echo "installing packages failed"; exit 1; }
 . scripts/lib/windows-env.sh
 
 jobs=${PARVEX_JOBS:-$(nproc)}
-fuzz_seconds=${PARVEX_FUZZ_SECONDS:-15}
+fuzz_seconds=${PARVEX_FUZZ_SECONDS:-10}
 passed=0
 failed=0
 failures=()
