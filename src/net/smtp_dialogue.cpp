@@ -56,9 +56,10 @@ SmtpDialogue::Step SmtpDialogue::Connected() {
 
 SmtpDialogue::Step SmtpDialogue::Secured() {
   if (state_ != State::Handshake) throw std::logic_error("SmtpDialogue: no handshake under way");
-  const bool greeted = secured_ || settings_.security != SmtpSecurity::Implicit;
+  // TLS from the first byte: the greeting comes inside it.
+  const bool greetingNext = !secured_ && settings_.security == SmtpSecurity::Implicit;
   secured_ = true;
-  if (!greeted) {
+  if (greetingNext) {
     state_ = State::Greeting;
     return {Action::ReadReply, {}};
   }

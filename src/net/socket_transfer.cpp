@@ -9,11 +9,8 @@
 #include "net/smtp_reply.h"
 
 namespace parvex {
-namespace {
 
 using namespace winsock;
-
-}  // namespace
 
 int TnsSocket::ReceiveSome(char* buffer, int size) {
   for (;;) {
