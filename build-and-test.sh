@@ -20,14 +20,15 @@ failures=()
 step() {
   local name=$1
   shift
+  local started=$SECONDS
   echo "=== $name"
   if "$@"; then
     passed=$((passed + 1))
-    echo "--- $name: ok"
+    echo "--- $name: ok ($((SECONDS - started)) s)"
   else
     failed=$((failed + 1))
     failures+=("$name")
-    echo "--- $name: FAILED"
+    echo "--- $name: FAILED ($((SECONDS - started)) s)"
   fi
 }
 
