@@ -87,12 +87,21 @@ def version_strings(block):
     return file_version, values
 
 
+def icon_sizes(group):
+    """The square sizes in an icon group (GRPICONDIR: 14-byte entries; 0 is 256)."""
+    if len(group) < 6:
+        return []
+    count = struct.unpack_from("<H", group, 4)[0]
+    return sorted((group[6 + 14 * i] or 256) for i in range(count) if 6 + 14 * (i + 1) <= len(group))
+
+
 def describe(path):
     with open(path, "rb") as f:
         data = f.read()
     machine, found = resources(data)
     info = {"machine": {0x14C: "i686", 0x8664: "x86_64"}.get(machine, hex(machine)),
             "icon_groups": sorted(n for (t, n) in found if t == RT_ICON_GROUP and n is not None),
+            "icon_sizes": icon_sizes(found.get((RT_ICON_GROUP, 1), b"")),
             "manifest": None, "fixed_file_version": None, "strings": {}}
     for (kind, _), blob in sorted(found.items(), key=lambda item: str(item[0])):
         if kind == RT_MANIFEST:

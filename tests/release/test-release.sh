@@ -62,6 +62,9 @@ for arch, exe in builds.items():
     if strings.get("ProductName") != "Parvex 2000": problems.append("product name %r" % strings.get("ProductName"))
     if strings.get("CompanyName") != "Brenmark Corporation": problems.append("company %r" % strings.get("CompanyName"))
     if 1 not in info["icon_groups"]: problems.append("no icon 1")
+    # The notification area and title bars at 100 to 200 %, and Explorer.
+    missing = {16, 20, 24, 32, 48} - set(info["icon_sizes"])
+    if missing: problems.append("icon 1 lacks the sizes %s" % sorted(missing))
     manifest = info["manifest"] or ""
     if ">true/pm</dpiAware>" not in manifest or ">PerMonitorV2" not in manifest:
         problems.append("not marked per-monitor DPI aware (v2)")

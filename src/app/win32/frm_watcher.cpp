@@ -67,7 +67,11 @@ void TfrmWatcher::createTray() {
   trayIcon1_ = std::make_unique<TTrayIcon>(Application().Instance(), Application().Handle(), Application());
   trayIcon1_->SetIDMessage("Parvex");
   trayIcon1_->SetToolTip("Parvex (right click for options)");
-  trayIcon1_->SetIcon(LoadIconA(Application().Instance(), MAKEINTRESOURCEA(1)));
+  // The notification area's own size (16 at 100 %, 24 at 150 %, 32 at 200 %)
+  // picked from the icon's images, not the 32-pixel one shrunk.
+  trayIcon1_->SetIcon(static_cast<HICON>(LoadImageA(Application().Instance(), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                    LR_SHARED)));
   trayIcon1_->SetShowApp(false);
   trayIcon1_->SetPopupMenu(this);
   trayIcon1_->Loaded();

@@ -1,6 +1,9 @@
 #include "platform/win32/dig_marquee.h"
 
+#include <algorithm>
+
 #include "platform/dot_matrix_glyphs.h"
+#include "ui/win32/dpi_scale.h"
 #include "ui/win32/scoped_selection.h"
 
 namespace parvex {
@@ -60,27 +63,40 @@ void TDigMarquee::renderText() {
   }
 }
 
+// The marquee moves in design pixels, a dot each, and is drawn at that size;
+// on a screen of another scale the frame is stretched pixel for pixel, so the
+// dots grow and stay sharp instead of the text shrinking.
 void TDigMarquee::Paint(HDC dc) {
   RECT client{};
   GetClientRect(Handle(), &client);
   if (client.right <= 0 || client.bottom <= 0) return;
+  const int dpi = WindowDpi(Handle());
+  const int width = std::max(1, MulDiv(client.right, kDesignDpi, dpi));
+  const int height = std::max(1, MulDiv(client.bottom, kDesignDpi, dpi));
   // Drawn off screen first so the moving text does not flicker.
-  const BitmapHandle frame(CreateCompatibleBitmap(dc, client.right, client.bottom));
+  const BitmapHandle frame(CreateCompatibleBitmap(dc, width, height));
   if (!frame) return;
   const MemoryDcHandle off(CreateCompatibleDC(dc));
   const ScopedSelection offBitmap(off.Get(), frame.Get());
-  PatBlt(off.Get(), 0, 0, client.right, client.bottom, BLACKNESS);
-  if (const auto blit = state_.Blit(client.bottom); blit && text_) {
+  PatBlt(off.Get(), 0, 0, width, height, BLACKNESS);
+  if (const auto blit = state_.Blit(height); blit && text_) {
     const MemoryDcHandle text(CreateCompatibleDC(dc));
     const ScopedSelection textBitmap(text.Get(), text_.Get());
     BitBlt(off.Get(), blit->left, blit->top, blit->width, blit->height, text.Get(), 0, blit->sourceTop, SRCCOPY);
   }
-  BitBlt(dc, 0, 0, client.right, client.bottom, off.Get(), 0, 0, SRCCOPY);
+  if (width == client.right && height == client.bottom) {
+    BitBlt(dc, 0, 0, width, height, off.Get(), 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(dc, COLORONCOLOR);  // whole pixels: no blending of the dots
+    StretchBlt(dc, 0, 0, client.right, client.bottom, off.Get(), 0, 0, width, height, SRCCOPY);
+  }
 }
 
 LRESULT TDigMarquee::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SIZE: state_.SetControlWidth(static_cast<short>(LOWORD(lParam))); return 0;
+    case WM_SIZE:
+      state_.SetControlWidth(static_cast<short>(MulDiv(LOWORD(lParam), kDesignDpi, WindowDpi(Handle()))));
+      return 0;
     case WM_TIMER:
       if (wParam == kTimerId) {
         application_.Guarded([&] { state_.Tick(); });
