@@ -220,5 +220,43 @@ TEST_F(ParvexE2E, ConfiguredActivatedAndReopenedWithTheKeyboardAlone) {
       << "Escape did not close the dialog";
 }
 
+// The summary as it pops up: the keys work what is seen (the report, its two
+// buttons and the buttons below), never the settings the panel covers.
+TEST_F(ParvexE2E, SummaryPanelWorkedWithTheKeyboardAlone) {
+  putString("Start", "Dir1", watched);
+  HWND main = startMonitoringAutomatically();
+  ASSERT_NE(main, nullptr);
+  writeFile(watched + "\\keys.txt", "x");
+  ASSERT_TRUE(shownWithin(main, kTickTimeout)) << "no summary";
+  // The alarm file opens with the summary and takes the keyboard; the user
+  // comes back to the summary.
+  ASSERT_TRUE(waitUntil([&] { return fileExists(marker); }, kStepTimeout)) << "the alarm did not play";
+  Sleep(500);
+  SetForegroundWindow(main);
+  ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == main; }, kStepTimeout)) << "no keyboard focus";
+  HWND memo = control(main, kMeSummary);
+  ASSERT_TRUE(FocusWithin(main, memo)) << "the summary opened with the focus on" << Describe({FocusOf(main)});
+
+  ExpectUniqueMnemonics(main, "Summary");
+  const std::vector<HWND> cycle = TabCycle(main, memo);
+  const std::vector<HWND> expected = {memo,
+                                      control(main, kBtPrint),
+                                      control(main, kBtAppend),
+                                      control(main, kBtHelp),
+                                      control(main, kBtAbout),
+                                      control(main, kBtActivate),
+                                      control(main, kBtClose),
+                                      memo};
+  EXPECT_EQ(Describe(cycle), Describe(expected));
+
+  Chord(VK_MENU, 'A');
+  HWND save = waitMessageBox(processes.back().pid(), kStepTimeout).window;
+  ASSERT_NE(save, nullptr) << "Alt+A opened no save dialog";
+  EXPECT_EQ(text(save), "Append log to Parvex.txt file ");
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(closedWithin(save)) << "Escape did not close the save dialog";
+  EXPECT_TRUE(visible(control(main, kPanel1)));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -322,15 +322,28 @@ void TfrmWatcher::makeReachable() {
   Application().SetShowMainForm(true);
 }
 
-void TfrmWatcher::hideSummaryPanel() { SetVisible(panel1_, false); }
+// The settings under the summary are hidden with it shown, so that the keys
+// (Tab, the "&" letters) cannot reach what the user cannot see.
+void TfrmWatcher::coverSettings(bool covered) {
+  SetVisible(pageControl2_->Handle(), !covered);
+  SetVisible(cbAutoStart_, !covered);
+}
+
+void TfrmWatcher::hideSummaryPanel() {
+  SetVisible(panel1_, false);
+  coverSettings(false);
+}
 
 void TfrmWatcher::showSummaryPanel() {
+  coverSettings(true);
   const int margin = ScaleToDpi(2, WindowDpi(Handle()));
   SetWindowPos(panel1_, HWND_TOP, margin, margin, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   SetStayOnTop(true);
   SetText(btActivate_, "Reactivate");
   Restore();
   showWindow();
+  // Else the keyboard stays where it was, under the panel or nowhere.
+  FocusControl(meSummary_);
 }
 
 std::vector<std::string> TfrmWatcher::summaryShown() const { return summaryLines_.Lines(); }

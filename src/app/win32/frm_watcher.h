@@ -86,6 +86,7 @@ class TfrmWatcher final : public TForm, private WatcherScreen, private MailField
   int intervalSeconds() override;
   void showMessage(const std::string& text) override;
   void makeReachable() override;
+  void coverSettings(bool covered);
   void hideSummaryPanel() override;
   void showSummaryPanel() override;
   void setSummary(const std::vector<std::string>& lines) override;

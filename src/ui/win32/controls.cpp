@@ -24,7 +24,10 @@ bool forwardToTarget(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_VSCROLL:
-    case WM_HSCROLL: break;
+    case WM_HSCROLL:
+    // A multi-line edit moves the focus on Tab by asking its parent: the form
+    // decides where it goes.
+    case WM_NEXTDLGCTL: break;
     default: return false;
   }
   HWND target = commandTargetOf(window);

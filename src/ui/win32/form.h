@@ -33,6 +33,12 @@ class TForm {
   void OnNotify(int id, std::function<void(NMHDR& header)> handler);
   // The control that takes the focus when the form is first activated.
   void SetActiveControl(HWND control) { activeControl_ = control; }
+  // Puts the keyboard on the control now, and there again when the form is
+  // next activated.
+  void FocusControl(HWND control) {
+    lastFocus_ = control;
+    SetFocus(control);
+  }
   // Tab goes from the control's tab strip into its page and Shift+Tab back: the
   // dialog manager does not look inside a tab control.
   void AddPageControl(const TPageControl& pages) { pageControls_.push_back(&pages); }
