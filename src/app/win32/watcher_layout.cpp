@@ -147,7 +147,8 @@ void TfrmWatcher::drawRaisedCaption(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
-  const ScopedSelection font(dc, captionFont_.Handle());
+  // The label's own font: a move to a screen of another scale gives it a new one.
+  const ScopedSelection font(dc, reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
   RECT light = r;
   OffsetRect(&light, -1, -1);
   SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));

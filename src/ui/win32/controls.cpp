@@ -261,7 +261,10 @@ HWND TPageControl::AddPage(const std::string& caption, int pageId) {
   RECT r;
   GetClientRect(tabs_, &r);
   SendMessageA(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-  HWND page = CreatePanel(tabs_, commandTarget_, {r.left, r.top, r.right - r.left, r.bottom - r.top}, pageId, false);
+  // The control measures in the screen's pixels, a panel is made in design
+  // pixels: made, then placed on the pixel.
+  HWND page = CreatePanel(tabs_, commandTarget_, {}, pageId, false);
+  SetWindowPos(page, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SetVisible(page, index == 0);
   pages_.push_back(page);
   return page;
