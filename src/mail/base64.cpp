@@ -71,6 +71,16 @@ std::string Base64Text(std::string_view bytes) {
   return out;
 }
 
+std::string Base64UrlText(std::string_view bytes) {
+  std::string out = Base64Text(bytes);
+  while (!out.empty() && out.back() == '=') out.pop_back();
+  for (char& c : out) {
+    if (c == '+') c = '-';
+    if (c == '/') c = '_';
+  }
+  return out;
+}
+
 std::string EncodeBase64Chunk(std::string_view bytes) {
   std::string out = Base64Text(bytes.substr(0, kShortStringMax));
   if (out.size() > kShortStringMax) out.resize(kShortStringMax);

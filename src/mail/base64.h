@@ -12,6 +12,9 @@ std::string EncodeBase64Chunk(std::string_view bytes);
 void AppendBase64(const unsigned char* bytes, std::size_t count, std::string& out);
 // The base64 text of any number of bytes (no cut).
 std::string Base64Text(std::string_view bytes);
+// The base64url text of any number of bytes (RFC 4648 section 5), without "="
+// padding: fit for an address or a form field as it stands.
+std::string Base64UrlText(std::string_view bytes);
 // Base64 text in, bytes out; "=" pads. Raises EMessageParserError
 // "Invalid Character" for a character outside the alphabet.
 std::string DecodeBase64Chunk(std::string_view text);

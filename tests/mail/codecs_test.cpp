@@ -166,6 +166,13 @@ TEST(Base64, EncodesGroupsWithPadding) {
   EXPECT_EQ(EncodeBase64Chunk(std::string(255, 'z')).size(), 255u);  // short-string cut
 }
 
+TEST(Base64, UrlAlphabetWithoutPadding) {
+  EXPECT_EQ(Base64UrlText(std::string("\0\xFB\xFF", 3)), "APv_");
+  EXPECT_EQ(Base64UrlText("\xFB\xEF"), "--8");
+  EXPECT_EQ(Base64UrlText("a"), "YQ");
+  EXPECT_EQ(Base64UrlText(""), "");
+}
+
 TEST(Base64, DecodesAndRejectsForeignCharacters) {
   EXPECT_EQ(DecodeBase64Chunk("YWJj"), "abc");
   EXPECT_EQ(DecodeBase64Chunk("YWI="), "ab");
