@@ -38,6 +38,19 @@ class EQuitRequested : public EAbort {
   EQuitRequested() : EAbort("The program is ending") {}
 };
 
+// A sign-in with OAuth 2.0 that cannot go on; the text tells the user what to do.
+class EOAuthError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// The stored refresh token is gone, expired or revoked: only a new sign-in in the
+// Security dialog helps, so retrying the send as it stands is of no use.
+class EOAuthSignInExpired : public EOAuthError {
+ public:
+  using EOAuthError::EOAuthError;
+};
+
 class EWinsockDLLError : public Exception {
  public:
   using Exception::Exception;
