@@ -13,19 +13,34 @@ namespace {
 using testing::MessageOf;
 
 TEST(OAuthProvider, AddressesOfEachProvider) {
-  const OAuthEndpoints microsoft = ResolveEndpoints({"microsoft", "id", "", "", "", "", ""});
-  EXPECT_EQ(microsoft.authorizeUrl, "https://login.microsoftonline.com/common/oauth2/v2.0/authorize");
-  EXPECT_EQ(microsoft.tokenUrl, "https://login.microsoftonline.com/common/oauth2/v2.0/token");
-  EXPECT_EQ(microsoft.scope, "https://outlook.office.com/SMTP.Send offline_access");
-  EXPECT_EQ(ResolveEndpoints({"microsoft", "id", "", "contoso.example", "", "", ""}).tokenUrl,
-            "https://login.microsoftonline.com/contoso.example/oauth2/v2.0/token");
-  // A test server stands in for Google's token address only.
-  const OAuthEndpoints google = ResolveEndpoints({"google", "id", "", "", "", "http://127.0.0.1:8080/token", ""});
-  EXPECT_EQ(google.authorizeUrl, "https://accounts.google.com/o/oauth2/v2/auth?access_type=offline&prompt=consent");
-  EXPECT_EQ(google.tokenUrl, "http://127.0.0.1:8080/token");
-  EXPECT_EQ(google.scope, "https://mail.google.com/");
-  EXPECT_EQ(ResolveEndpoints({"custom", "id", "", "", "https://id.example/a", "https://id.example/t", "smtp"}).tokenUrl,
-            "https://id.example/t");
+  const struct {
+    OAuthSettings settings;
+    const char *authorize, *token, *scope;
+  } cases[] = {
+      {{"microsoft", "id", "", "", "", "", ""},
+       "https://login.microsoftonline.com/common/oauth2/v2.0/authorize",
+       "https://login.microsoftonline.com/common/oauth2/v2.0/token",
+       "https://outlook.office.com/SMTP.Send offline_access"},
+      {{"microsoft", "id", "", "contoso.example", "", "", "SMTP.Send"},
+       "https://login.microsoftonline.com/contoso.example/oauth2/v2.0/authorize",
+       "https://login.microsoftonline.com/contoso.example/oauth2/v2.0/token",
+       "SMTP.Send"},
+      // A test server stands in for Google's token address only.
+      {{"google", "id", "", "", "", "http://127.0.0.1:8080/token", ""},
+       "https://accounts.google.com/o/oauth2/v2/auth?access_type=offline&prompt=consent",
+       "http://127.0.0.1:8080/token",
+       "https://mail.google.com/"},
+      {{"custom", "id", "", "", "https://id.example/a", "https://id.example/t", "smtp"},
+       "https://id.example/a",
+       "https://id.example/t",
+       "smtp"},
+  };
+  for (const auto& c : cases) {
+    const OAuthEndpoints endpoints = ResolveEndpoints(c.settings);
+    EXPECT_EQ(endpoints.authorizeUrl, c.authorize);
+    EXPECT_EQ(endpoints.tokenUrl, c.token);
+    EXPECT_EQ(endpoints.scope, c.scope);
+  }
 }
 
 TEST(OAuthProvider, SettingsThatMustNotReachAServer) {
