@@ -109,6 +109,22 @@ int TnsWinsock::send(winsock::Socket socket, const char* buffer, int length, int
 
 int TnsWinsock::closesocket(winsock::Socket socket) { return Proc<winsock::ClosesocketFn>("closesocket")(socket); }
 
+int TnsWinsock::bind(winsock::Socket socket, const winsock::SockAddrIn* address, int length) {
+  return Proc<winsock::BindFn>("bind")(socket, address, length);
+}
+
+int TnsWinsock::listen(winsock::Socket socket, int backlog) {
+  return Proc<winsock::ListenFn>("listen")(socket, backlog);
+}
+
+winsock::Socket TnsWinsock::accept(winsock::Socket socket, winsock::SockAddrIn* address, int* length) {
+  return Proc<winsock::AcceptFn>("accept")(socket, address, length);
+}
+
+int TnsWinsock::getsockname(winsock::Socket socket, winsock::SockAddrIn* address, int* length) {
+  return Proc<winsock::GetsocknameFn>("getsockname")(socket, address, length);
+}
+
 int TnsWinsock::WSAGetLastError() { return Proc<winsock::WSAGetLastErrorFn>("WSAGetLastError")(); }
 
 bool TnsWinsock::WSAIsBlocking() { return Proc<winsock::WSAIsBlockingFn>("WSAIsBlocking")() != 0; }

@@ -42,6 +42,12 @@ class TnsWinsock {
   int recv(winsock::Socket socket, char* buffer, int length, int flags);
   int send(winsock::Socket socket, const char* buffer, int length, int flags);
   int closesocket(winsock::Socket socket);
+  // For the one listening socket: the browser's answer to a sign-in comes back
+  // to this computer.
+  int bind(winsock::Socket socket, const winsock::SockAddrIn* address, int length);
+  int listen(winsock::Socket socket, int backlog);
+  winsock::Socket accept(winsock::Socket socket, winsock::SockAddrIn* address, int* length);
+  int getsockname(winsock::Socket socket, winsock::SockAddrIn* address, int* length);
   int WSAGetLastError();
   bool WSAIsBlocking();
   int WSACancelBlockingCall();

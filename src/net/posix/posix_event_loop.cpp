@@ -93,6 +93,10 @@ int PosixEventLoop::SleepBudgetMs() const {
 void PosixEventLoop::PollSockets(int timeoutMs) {
   std::vector<pollfd> fds;
   for (auto& [fd, watch] : watches_) {
+    if (watch.listening) {
+      if (watch.readArmed) fds.push_back({fd, POLLIN, 0});
+      continue;
+    }
     if (!watch.connecting && !watch.established) continue;
     short events = 0;
     if (watch.connecting) {
@@ -119,6 +123,13 @@ void PosixEventLoop::PollSockets(int timeoutMs) {
     auto it = watches_.find(p.fd);
     if (it == watches_.end()) continue;
     Watch& watch = it->second;
+    if (watch.listening) {
+      if ((p.revents & POLLIN) && watch.readArmed) {
+        watch.readArmed = false;
+        Notify(p.fd, winsock::kFdAccept, 0);
+      }
+      continue;
+    }
     if (watch.connecting) {
       int error = 0;
       socklen_t length = sizeof error;

@@ -40,6 +40,7 @@ class PosixEventLoop {
     bool readArmed = true;
     bool writeArmed = false;
     bool closePosted = false;
+    bool listening = false;  // FD_ACCEPT when a connection waits, re-armed by accept
   };
   Watch& WatchOf(int fd) { return watches_[fd]; }
   void Unwatch(int fd) { watches_.erase(fd); }

@@ -182,13 +182,24 @@ int PARVEX_WINAPI AsyncSelect(Socket s, WindowHandle window, unsigned message, l
 
 std::uint16_t PARVEX_WINAPI Htons(std::uint16_t value) { return htons(value); }
 
+sockaddr_in ToSockaddr(const SockAddrIn& address) {
+  sockaddr_in to{};
+  to.sin_family = static_cast<sa_family_t>(address.sin_family == kAfInet ? AF_INET : AF_UNSPEC);
+  to.sin_port = address.sin_port;
+  to.sin_addr.s_addr = address.sin_addr;
+  return to;
+}
+
+void FromSockaddr(const sockaddr_in& from, SockAddrIn* address, int* length) {
+  if (address == nullptr || length == nullptr || *length < static_cast<int>(sizeof(SockAddrIn))) return;
+  *address = SockAddrIn{kAfInet, from.sin_port, from.sin_addr.s_addr, {}};
+  *length = sizeof(SockAddrIn);
+}
+
 int PARVEX_WINAPI Connect(Socket s, const SockAddrIn* address, int length) {
   if (!IsOpen(s)) return Fail(kWsaEnotsock);
   if (address == nullptr || length < static_cast<int>(sizeof(SockAddrIn))) return Fail(kWsaEfault);
-  sockaddr_in to{};
-  to.sin_family = static_cast<sa_family_t>(address->sin_family == kAfInet ? AF_INET : AF_UNSPEC);
-  to.sin_port = address->sin_port;
-  to.sin_addr.s_addr = address->sin_addr;
+  const sockaddr_in to = ToSockaddr(*address);
   const int fd = static_cast<int>(s);
   auto& watch = Loop().WatchOf(fd);
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) {
@@ -243,6 +254,59 @@ int PARVEX_WINAPI CloseSocket(Socket s) {
   return 0;
 }
 
+int PARVEX_WINAPI Bind(Socket s, const SockAddrIn* address, int length) {
+  if (!IsOpen(s)) return Fail(kWsaEnotsock);
+  if (address == nullptr || length < static_cast<int>(sizeof(SockAddrIn))) return Fail(kWsaEfault);
+  const sockaddr_in at = ToSockaddr(*address);
+  if (::bind(static_cast<int>(s), reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) return FailErrno();
+  return 0;
+}
+
+int PARVEX_WINAPI Listen(Socket s, int backlog) {
+  if (!IsOpen(s)) return Fail(kWsaEnotsock);
+  const int fd = static_cast<int>(s);
+  if (::listen(fd, backlog) != 0) return FailErrno();
+  Loop().WatchOf(fd).listening = true;
+  return 0;
+}
+
+// As in Winsock, the new socket takes the listening socket's WSAAsyncSelect.
+Socket PARVEX_WINAPI Accept(Socket s, SockAddrIn* address, int* length) {
+  if (!IsOpen(s)) {
+    Fail(kWsaEnotsock);
+    return kInvalidSocket;
+  }
+  const int fd = static_cast<int>(s);
+  auto& listener = Loop().WatchOf(fd);
+  listener.readArmed = true;  // accept re-enables FD_ACCEPT
+  sockaddr_in from{};
+  socklen_t size = sizeof from;
+  const int accepted = ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  if (accepted < 0) {
+    FailErrno();
+    return kInvalidSocket;
+  }
+  openSockets.insert(accepted);
+  auto& watch = Loop().WatchOf(accepted);
+  watch.window = listener.window;
+  watch.message = listener.message;
+  watch.events = listener.events;
+  watch.established = true;
+  watch.writeArmed = true;
+  FromSockaddr(from, address, length);
+  return static_cast<Socket>(accepted);
+}
+
+int PARVEX_WINAPI GetSockName(Socket s, SockAddrIn* address, int* length) {
+  if (!IsOpen(s)) return Fail(kWsaEnotsock);
+  if (address == nullptr || length == nullptr || *length < static_cast<int>(sizeof(SockAddrIn))) return Fail(kWsaEfault);
+  sockaddr_in at{};
+  socklen_t size = sizeof at;
+  if (::getsockname(static_cast<int>(s), reinterpret_cast<sockaddr*>(&at), &size) != 0) return FailErrno();
+  FromSockaddr(at, address, length);
+  return 0;
+}
+
 int PARVEX_WINAPI GetLastError() { return lastError; }
 int PARVEX_WINAPI IsBlocking() { return 0; }
 int PARVEX_WINAPI CancelBlockingCall() { return 0; }
@@ -267,6 +331,10 @@ const Export kExports[] = {
     {"recv", reinterpret_cast<void*>(&Recv)},
     {"send", reinterpret_cast<void*>(&Send)},
     {"closesocket", reinterpret_cast<void*>(&CloseSocket)},
+    {"bind", reinterpret_cast<void*>(&Bind)},
+    {"listen", reinterpret_cast<void*>(&Listen)},
+    {"accept", reinterpret_cast<void*>(&Accept)},
+    {"getsockname", reinterpret_cast<void*>(&GetSockName)},
     {"WSAGetLastError", reinterpret_cast<void*>(&GetLastError)},
     {"WSAIsBlocking", reinterpret_cast<void*>(&IsBlocking)},
     {"WSACancelBlockingCall", reinterpret_cast<void*>(&CancelBlockingCall)},
