@@ -23,7 +23,9 @@ struct TokenAnswer {
   std::string refreshToken;           // empty: the old one stays
 };
 
-inline constexpr long long kMinTokenLifetime = 60;
+// A token the provider gives a few seconds is taken for no longer: kept for a
+// minute it would be offered to the server after it had run out.
+inline constexpr long long kMinTokenLifetime = 1;
 inline constexpr long long kMaxTokenLifetime = 24 * 60 * 60;
 // No token of the providers comes near this; one beyond it is not taken.
 inline constexpr std::size_t kMaxTokenBytes = 16 * 1024;

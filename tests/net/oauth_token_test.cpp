@@ -24,7 +24,8 @@ TEST(TokenAnswer, TokensAndLifetime) {
       {R"({"access_token":"at","token_type":"Bearer","expires_in":3599,"refresh_token":"rt-2"})", 3599, "rt-2"},
       {R"({"access_token":"at","token_type":"bearer","refresh_token":""})", 3600, ""},
       {R"({"access_token":"at","expires_in":"1800"})", 1800, ""},
-      {R"({"access_token":"at","expires_in":0})", 60, ""},
+      {R"({"access_token":"at","expires_in":0})", 1, ""},
+      {R"({"access_token":"at","expires_in":8})", 8, ""},
       {R"({"access_token":"at","expires_in":1e300})", 86400, ""},
   };
   for (const auto& c : cases) {
