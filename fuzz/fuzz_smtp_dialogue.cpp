@@ -1,7 +1,8 @@
 // The whole dialogue fed arbitrary server replies, in every security mode: it
 // must end (done, a refusal or an error, never a loop), never sign in or send
 // the envelope in clear where encryption was asked for, and say nothing more
-// after the server refused STARTTLS.
+// after the server refused STARTTLS. With an OAuth 2.0 access token the token
+// goes out only inside TLS, whatever the mode.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,7 +17,8 @@ using namespace parvex;
 namespace {
 
 constexpr int kCodes[] = {220, 221, 235, 250, 251, 334, 354, 421, 451, 454, 500, 501, 503, 535, 550, 554, -1, 0};
-const char* const kKeywords[] = {"STARTTLS", "AUTH PLAIN", "AUTH LOGIN", "AUTH=LOGIN", "AUTH CRAM-MD5", "8BITMIME", ""};
+const char* const kKeywords[] = {"STARTTLS",      "AUTH PLAIN",   "AUTH LOGIN", "AUTH=LOGIN",
+                                 "AUTH CRAM-MD5", "AUTH XOAUTH2", "8BITMIME",   ""};
 
 class Input {
  public:
@@ -56,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.server = (mode & 0x08) ? "127.0.0.1:25" : "mail.example.com";
   settings.localHost = "here";
   settings.tlsAvailable = (mode & 0x10) == 0;
+  if (mode & 0x40) settings.accessToken = "token";
   const bool encrypted = settings.security != SmtpSecurity::None;
 
   SmtpDialogue dialogue(settings);
@@ -80,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(StartsWith(step.text, "EHLO ") || step.text == "STARTTLS" || step.text == "QUIT");
           }
           FUZZ_CHECK(!StartsWith(step.text, "AUTH") || !settings.userName.empty());
+          // The token (or the password) never goes in clear.
+          if (!settings.accessToken.empty()) FUZZ_CHECK(secured || !StartsWith(step.text, "AUTH"));
+          if (!settings.accessToken.empty()) FUZZ_CHECK(!StartsWith(step.text, "AUTH PLAIN") && step.text != "AUTH LOGIN");
           lastSent = step.text;
           [[fallthrough]];
         case SmtpDialogue::Action::ReadReply: {
@@ -107,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loggedIn = true;
     // Signed in (or not asked to) only where the settings allow it.
     FUZZ_CHECK(!encrypted || secured);
+    FUZZ_CHECK(settings.accessToken.empty() || secured);
     std::vector<std::string> recipients;
     const int count = in.Next() % 4;
     for (int i = 0; i < count; ++i) recipients.push_back("r" + std::to_string(i) + "@example.com");

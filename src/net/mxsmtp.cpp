@@ -100,7 +100,7 @@ void TmxSMTP::Open() {
 }
 
 SmtpDialogue::Settings TmxSMTP::DialogueSettings() const {
-  return {Security, UserName, Password, Server, LocalHost(), static_cast<bool>(TlsFactory)};
+  return {Security, UserName, Password, AccessToken, Server, LocalHost(), static_cast<bool>(TlsFactory)};
 }
 
 void TmxSMTP::Login() {

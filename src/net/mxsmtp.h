@@ -42,6 +42,8 @@ class TmxSMTP : public TmxMailBase {
   SmtpSecurity Security = SmtpSecurity::None;
   std::string UserName;  // empty: no sign-in
   std::string Password;
+  // Non-empty: sign in with this OAuth 2.0 access token (AUTH XOAUTH2) instead.
+  std::string AccessToken;
   // Makes the secure channel; needed for any security but None.
   TlsChannelFactory TlsFactory;
 

@@ -41,6 +41,7 @@ SmtpCapabilities ParseEhloReply(const std::vector<std::string>& lines) {
     for (std::size_t w = 1; w < words.size(); ++w) {
       if (words[w] == "PLAIN") offered.authPlain = true;
       if (words[w] == "LOGIN") offered.authLogin = true;
+      if (words[w] == "XOAUTH2") offered.authXoauth2 = true;
     }
   }
   return offered;

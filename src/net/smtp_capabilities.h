@@ -9,6 +9,7 @@ struct SmtpCapabilities {
   bool startTls = false;
   bool authPlain = false;
   bool authLogin = false;
+  bool authXoauth2 = false;
 };
 
 // The reply's lines as ReadReply read them ("250-STARTTLS", "250 AUTH LOGIN PLAIN").

@@ -6,6 +6,7 @@
 #include "mail/base64.h"
 #include "net/net_errors.h"
 #include "net/tls_channel.h"
+#include "net/xoauth2.h"
 #include "runtime/string_routines.h"
 
 namespace parvex {
@@ -34,6 +35,12 @@ SmtpDialogue::Step SmtpDialogue::BeginLogin() {
       quitAllowed_ = false;
       throw ETlsError("No secure connection can be made on this system.");
     }
+    // An access token opens the whole mailbox: it never goes in clear, not even
+    // to this computer.
+    if (UsesOAuth() && settings_.userName.empty())
+      Refuse("Sign-in with OAuth 2.0 needs the mailbox address as the user name; fill it in in the Security dialog.");
+    if (UsesOAuth() && settings_.security == SmtpSecurity::None)
+      Refuse("Sign-in with OAuth 2.0 is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
     // A password never crosses a network in clear.
     if (!settings_.userName.empty() && settings_.security == SmtpSecurity::None &&
         !ServerIsThisComputer(settings_.server))
@@ -94,6 +101,16 @@ SmtpDialogue::Step SmtpDialogue::Replied(const SmtpReply& reply) {
     case State::AuthLogin: SignInReplied(3); return Send(State::AuthUser, Base64Text(settings_.userName));
     case State::AuthUser: SignInReplied(3); return Send(State::AuthPassword, Base64Text(settings_.password));
     case State::AuthPassword: SignInReplied(2); return Finish();
+    case State::AuthXoauth2:
+      // A 334 carries the server's reason; the exchange ends with an empty line
+      // and the refusal follows.
+      if (reply_.code == 334) {
+        oauthChallenge_ = Xoauth2ChallengeText(LastLine().size() > 4 ? LastLine().substr(4) : std::string());
+        return Send(State::AuthXoauth2Refused, "");
+      }
+      SignInReplied(2);
+      return Finish();
+    case State::AuthXoauth2Refused: SignInReplied(2); return Finish();
     case State::MailFrom: Expect(2); return NextRecipient();
     case State::Recipient:
       if (Succeeded(2)) return NextRecipient();
@@ -159,6 +176,14 @@ SmtpDialogue::Step SmtpDialogue::AfterEhlo() {
 }
 
 SmtpDialogue::Step SmtpDialogue::SignIn() {
+  if (UsesOAuth()) {
+    if (!offered_.authXoauth2)
+      throw EServerError("The server " + settings_.server +
+                         " does not offer sign-in with OAuth 2.0 (AUTH XOAUTH2).");
+    oauthChallenge_.clear();
+    return Send(State::AuthXoauth2,
+                "AUTH XOAUTH2 " + Xoauth2InitialResponse(settings_.userName, settings_.accessToken));
+  }
   if (offered_.authPlain)
     return Send(State::AuthPlain,
                 "AUTH PLAIN " + Base64Text(std::string(1, '\0') + settings_.userName + '\0' + settings_.password));
@@ -170,7 +195,11 @@ SmtpDialogue::Step SmtpDialogue::SignIn() {
 void SmtpDialogue::SignInReplied(int expected) const {
   if (Succeeded(expected)) return;
   if (LastLine().empty()) RaiseServerError();
-  const std::string text = "The server " + settings_.server + " refused the sign-in: " + LastLine();
+  std::string text = "The server " + settings_.server + " refused the sign-in: " + LastLine();
+  if (!oauthChallenge_.empty()) text += " (" + oauthChallenge_ + ")";
+  // Microsoft's answer once a tenant has turned password sign-in off.
+  if (!UsesOAuth() && LastLine().find("5.7.139") != std::string::npos)
+    text += " The provider takes only sign-in with OAuth 2.0: choose it in the Security dialog.";
   // A 4xx is a passing trouble worth another try; a 5xx refuses these credentials.
   if (LastLine().starts_with('5')) throw ESignInRefused(text);
   throw EServerError(text);

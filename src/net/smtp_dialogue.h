@@ -27,6 +27,9 @@ class SmtpDialogue {
     SmtpSecurity security = SmtpSecurity::None;
     std::string userName;  // empty: no sign-in
     std::string password;
+    // Non-empty: the sign-in is AUTH XOAUTH2 with this OAuth 2.0 access token,
+    // for the mailbox `userName`, and never over a clear connection.
+    std::string accessToken;
     std::string server;     // as the user typed it, for the messages
     std::string localHost;  // the name HELO and EHLO give
     bool tlsAvailable = false;
@@ -66,7 +69,7 @@ class SmtpDialogue {
  private:
   enum class State {
     Idle, Connecting, Handshake, Greeting, Helo, HeloBare, Ehlo, StartTlsSent,
-    AuthPlain, AuthLogin, AuthUser, AuthPassword, MailFrom, Recipient, ConfirmRecipient, Data, Body, Dot, Quit,
+    AuthPlain, AuthLogin, AuthUser, AuthPassword, AuthXoauth2, AuthXoauth2Refused, MailFrom, Recipient, ConfirmRecipient, Data, Body, Dot, Quit,
   };
 
   bool Extended() const { return settings_.security != SmtpSecurity::None || !settings_.userName.empty(); }
@@ -84,6 +87,7 @@ class SmtpDialogue {
   // Says no more to the server: the caller drops the connection without QUIT.
   [[noreturn]] void Refuse(const std::string& text);
   const std::string& LastLine() const;
+  bool UsesOAuth() const { return !settings_.accessToken.empty(); }
 
   Settings settings_;
   State state_ = State::Idle;
@@ -94,6 +98,7 @@ class SmtpDialogue {
   std::string sender_;
   std::vector<std::string> recipients_;
   std::size_t nextRecipient_ = 0;
+  std::string oauthChallenge_;  // what the server's 334 to XOAUTH2 said, readable
 };
 
 }  // namespace parvex

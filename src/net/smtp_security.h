@@ -12,6 +12,13 @@ enum class SmtpSecurity {
   Unknown = -1,  // a stored value this version does not know; nothing is sent with it
 };
 
+// How the client signs in, when it has a user name. Kept as "SmtpAuth".
+enum class SmtpAuth {
+  Password = 0,  // AUTH PLAIN or LOGIN
+  OAuth = 1,     // AUTH XOAUTH2 with an OAuth 2.0 access token
+  Unknown = -1,  // a stored value this version does not know; nothing is sent with it
+};
+
 // The server text (host, optionally ":" port) names this computer by name or
 // loopback address: a sign-in there never crosses a network.
 bool ServerIsThisComputer(const std::string& server);

@@ -438,21 +438,67 @@ TEST_F(LiveSecureSmtp, SignInOnTheLoopbackWithEachMechanism) {
   EXPECT_EQ(verified, "");
 }
 
+// OAuth 2.0: the token in the XOAUTH2 frame only inside TLS; a refused token's
+// challenge is answered with an empty line and its reason reported.
+TEST_F(LiveSecureSmtp, SignInWithAnOAuthAccessToken) {
+  smtp->Password.clear();
+  smtp->Security = SmtpSecurity::StartTls;
+  struct Case {
+    const char* scenario;
+    const char* token;
+    std::string result;
+    const char* sent;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"esmtp_xoauth2", "current-token", "(sent)",
+            "C: AUTH XOAUTH2 dXNlcj11c2VyAWF1dGg9QmVhcmVyIGN1cnJlbnQtdG9rZW4BAQ==\nC: MAIL"},
+           {"esmtp_xoauth2", "old-token",
+            "refused: The server %s refused the sign-in: 535 5.7.8 Username and Password not accepted (status 401, "
+            "scope https://mail.google.com/)",
+            "C: AUTH XOAUTH2 dXNlcj11c2VyAWF1dGg9QmVhcmVyIG9sZC10b2tlbgEB\nC: \nC: QUIT\n"},
+           {"esmtp", "current-token",
+            "server: The server %s does not offer sign-in with OAuth 2.0 (AUTH XOAUTH2).", "C: QUIT\n"}}) {
+    Use(c.scenario);
+    smtp->AccessToken = c.token;
+    std::string expected = c.result;
+    if (auto at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, Server());
+    EXPECT_EQ(Fails(), expected) << c.scenario << Transcript();
+    EXPECT_NE(Transcript().find("C: STARTTLS\nC: <handshake HELLO>\n" + Ehlo() + c.sent), std::string::npos)
+        << c.scenario << "\n" << Transcript();
+  }
+  // Never in clear, not even to this computer.
+  smtp->Security = SmtpSecurity::None;
+  const int before = test::FaultConnections("esmtp_xoauth2");
+  EXPECT_EQ(Fails(),
+            "server: Sign-in with OAuth 2.0 is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
+  EXPECT_EQ(test::FaultConnections("esmtp_xoauth2"), before);
+
+  // With a password where the provider has turned passwords off, the user is told what to choose.
+  smtp->AccessToken.clear();
+  smtp->Security = SmtpSecurity::StartTls;
+  smtp->Password = "wrong";
+  Use("esmtp_basic_disabled");
+  EXPECT_EQ(Fails(), "refused: The server " + Server() +
+                         " refused the sign-in: 535 5.7.139 Authentication unsuccessful, basic authentication is "
+                         "disabled. The provider takes only sign-in with OAuth 2.0: choose it in the Security dialog.");
+}
+
 TEST(SmtpCapabilities, EhloKeywordsInEitherForm) {
   struct Case {
     std::vector<std::string> lines;
-    bool startTls, plain, login;
+    bool startTls, plain, login, xoauth2 = false;
   };
   for (const Case& c : std::vector<Case>{
            {{"250-mx hello", "250-starttls", "250 AUTH LOGIN PLAIN"}, true, true, true},
            {{"250-mx", "250-AUTH=LOGIN", "250 SIZE 100"}, false, false, true},
-           {{"250-mx", "250-AUTH CRAM-MD5 XOAUTH2", "250 STARTTLSX"}, false, false, false},
+           {{"250-mx", "250-AUTH CRAM-MD5 xoauth2", "250 STARTTLSX"}, false, false, false, true},
            {{"250 STARTTLS"}, false, false, false},  // the greeting line names no keyword
        }) {
     const SmtpCapabilities got = ParseEhloReply(c.lines);
     EXPECT_EQ(got.startTls, c.startTls) << c.lines.back();
     EXPECT_EQ(got.authPlain, c.plain) << c.lines.back();
     EXPECT_EQ(got.authLogin, c.login) << c.lines.back();
+    EXPECT_EQ(got.authXoauth2, c.xoauth2) << c.lines.back();
   }
 }
 

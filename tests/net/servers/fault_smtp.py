@@ -163,6 +163,16 @@ def esmtp(s, starttls=True, auth="PLAIN LOGIN", implicit=False, cert=None, start
             else:
                 stand_in_handshake(s)
             secure[0] = True
+        elif upper.startswith("AUTH XOAUTH2 "):
+            # Only the current token signs in; any other gets the reason as a
+            # challenge, and the refusal after the client's empty line.
+            if base64.b64decode(line[13:]) == b"user=user\x01auth=Bearer current-token\x01\x01":
+                s.reply("235 2.7.0 Accepted")
+            else:
+                s.reply("334 " + base64.b64encode(
+                    b'{"status":"401","schemes":"bearer","scope":"https://mail.google.com/"}').decode())
+                s.read_line()
+                s.reply("535 5.7.8 Username and Password not accepted")
         elif upper.startswith("AUTH PLAIN "):
             good = base64.b64decode(line[11:]) == b"\0user\0secret"
             s.reply("235 signed in" if good else auth_refusal)
@@ -223,6 +233,11 @@ SCENARIOS = {
     "esmtp_login_only": lambda s: esmtp(s, auth="LOGIN"),
     "esmtp_auth_454": lambda s: esmtp(s, auth_refusal="454 4.7.0 Temporary authentication failure"),
     "esmtp_no_auth": lambda s: esmtp(s, auth=None),
+    "esmtp_xoauth2": lambda s: esmtp(s, auth="PLAIN XOAUTH2"),
+    # A Microsoft 365 tenant that has turned password sign-in off.
+    "esmtp_basic_disabled": lambda s: esmtp(
+        s, auth="LOGIN PLAIN XOAUTH2",
+        auth_refusal="535 5.7.139 Authentication unsuccessful, basic authentication is disabled."),
     "esmtps": lambda s: esmtp(s, starttls=False, implicit=True),
     # The last reply and the secure channel's close in one segment (the stand-in's close is \x04).
     "esmtps_bye_close": lambda s: esmtp(s, starttls=False, implicit=True, quit_replies=("221 bye\r\n\x04",)),
