@@ -1,6 +1,8 @@
 #include "app/change_mailer.h"
 
 #include "app/password_seal.h"
+#include "app/smtp_sign_in.h"
+#include "net/net_errors.h"
 
 namespace parvex {
 
@@ -25,18 +27,34 @@ void ChangeMailer::sendBySmtp(const MailRequest& request) {
   message_.Sender().SetName(request.senderName);
   smtp_.Security = request.smtpSecurity;
   smtp_.UserName = request.smtpUser;
-  // The password is in clear only for the length of the send.
-  struct ForgetPassword {
-    std::string& password;
-    ~ForgetPassword() {
-      std::fill(password.begin(), password.end(), '\0');
-      password.clear();
+  // The password and the token are on the SMTP client only for the length of the send.
+  struct Forget {
+    std::string& secret;
+    ~Forget() {
+      std::fill(secret.begin(), secret.end(), '\0');
+      secret.clear();
     }
-  } forget{smtp_.Password};
-  smtp_.Password = request.smtpUser.empty() ? std::string() : UnsealPassword(sealer_, request.smtpPassword);
+  } forgetPassword{smtp_.Password}, forgetToken{smtp_.AccessToken};
+  const bool oauth = request.smtpAuth == SmtpAuth::OAuth;
+  smtp_.Password = request.smtpUser.empty() || oauth ? std::string() : UnsealPassword(sealer_, request.smtpPassword);
+  if (oauth) {
+    if (!tokens_) throw EOAuthError("Sign-in with OAuth 2.0 is not available in this program.");
+    if (!(request.oauth == tokensFor_)) {
+      tokens_->SettingsChanged(ToOAuthSettings(request.oauth, sealer_));
+      tokensFor_ = request.oauth;
+    }
+    // Before connecting: the server's time-out does not run while the token comes.
+    smtp_.AccessToken = tokens_->AccessToken();
+  }
   stampOrigin();
   pump_.processMessages();
-  smtp_.SendMail();
+  try {
+    smtp_.SendMail();
+  } catch (const ESignInRefused&) {
+    // The next send asks for a new access token rather than offering this one again.
+    if (oauth) tokens_->Forget();
+    throw;
+  }
 }
 
 void ChangeMailer::stampOrigin() {

@@ -7,6 +7,7 @@
 #include "app/password_seal.h"
 #include "mail/mail_message.h"
 #include "net/mxsmtp.h"
+#include "net/oauth_token_source.h"
 #include "platform/mapi_send_message.h"
 #include "runtime/message_pump.h"
 
@@ -22,6 +23,12 @@ class ChangeMailer final : public MailSender {
       : smtp_(smtp), message_(message), mapi_(mapi), pump_(pump), origin_(origin), sealer_(sealer) {}
 
   void send(const MailRequest& request) override;
+  // Where access tokens for OAuth 2.0 sign-ins come from; none: such sends fail.
+  void SetAccessTokens(AccessTokenSource* tokens) { tokens_ = tokens; }
+  // After a new sign-in the token in memory belongs to the old one.
+  void ForgetAccessToken() {
+    if (tokens_) tokens_->Forget();
+  }
 
  private:
   void sendBySmtp(const MailRequest& request);
@@ -33,6 +40,8 @@ class ChangeMailer final : public MailSender {
   MessagePump& pump_;
   MailOrigin& origin_;
   const SecretSealer& sealer_;
+  AccessTokenSource* tokens_ = nullptr;
+  OAuthRegistration tokensFor_;  // the registration tokens_ was last told of
   unsigned sent_ = 0;
 };
 

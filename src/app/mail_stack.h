@@ -6,6 +6,7 @@
 #include "app/mail_origin.h"
 #include "mail/mail_message.h"
 #include "net/mxsmtp.h"
+#include "net/oauth_token_source.h"
 #include "net/socket_host.h"
 #include "platform/mapi_send_message.h"
 #include "platform/simple_mapi.h"
@@ -22,6 +23,15 @@ class MailPlatform {
   virtual mapi::SimpleMapi& simpleMapi() = 0;
   virtual MapiSendHost& mapiSendHost() = 0;
   virtual MailOrigin& mailOrigin() = 0;
+  // The token address's HTTPS and the kept refresh token, for OAuth 2.0 sign-ins.
+  virtual HttpsPoster& tokenPoster() = 0;
+  virtual RefreshTokenStore& refreshTokens() = 0;
+};
+
+// Seconds of the monotonic clock, for the access token's lifetime.
+class SteadySecondsClock final : public SecondsClock {
+ public:
+  long long NowSeconds() const override;
 };
 
 class MailStack {
@@ -36,11 +46,15 @@ class MailStack {
   TmxSMTP& mxSMTP1() { return mxSMTP1_; }
   TmxMessage& mxMsg() { return mxMsg_; }
   TMapiSendMessage& mapiSndMsg() { return mapiSndMsg_; }
+  // After a new sign-in: the access token in memory was the old one's.
+  void ForgetAccessToken() { mailer_.ForgetAccessToken(); }
 
  private:
   TmxMessage mxMsg_;
   TmxSMTP mxSMTP1_;  // after the message it points to
   TMapiSendMessage mapiSndMsg_;
+  SteadySecondsClock clock_;
+  AccessTokenSource tokens_;
   ChangeMailer mailer_;
 };
 

@@ -58,6 +58,14 @@ const char* MonitorCycle::signInProblem() const {
   // Read as no security, a value this version does not know could send in clear
   // what the user meant to protect.
   if (r.smtpSecurity == SmtpSecurity::Unknown) return kUnknownSmtpSecurityMessage;
+  if (r.smtpAuth == SmtpAuth::Unknown) return kUnknownSmtpAuthMessage;
+  if (r.smtpAuth == SmtpAuth::OAuth) {
+    // The token opens the whole mailbox: never in clear, not even on this computer.
+    if (r.smtpUser.empty()) return kOAuthNeedsMailboxMessage;
+    if (r.smtpSecurity == SmtpSecurity::None) return kOAuthInClearMessage;
+    if (!r.oauthSignedIn) return kOAuthNotSignedInMessage;
+    return nullptr;
+  }
   if (r.smtpUser.empty()) return nullptr;
   if (r.smtpPassword.empty()) return kNoSmtpPasswordMessage;
   // A password never crosses a network in clear.
@@ -130,6 +138,10 @@ void MonitorCycle::sendEmailMessage() {
   try {
     sender_.send(request);
   } catch (const ESignInRefused&) {
+    signInRefused_ = true;
+    throw;
+  } catch (const EOAuthSignInExpired&) {
+    // Only a new sign-in helps: asking the token address at every scan would not.
     signInRefused_ = true;
     throw;
   }

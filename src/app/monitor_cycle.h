@@ -10,6 +10,7 @@
 
 #include "app/change_detection.h"
 #include "app/folder_slots.h"
+#include "app/smtp_sign_in.h"
 #include "app/snapshot.h"
 #include "app/watched_folders.h"
 #include "net/smtp_security.h"
@@ -56,6 +57,9 @@ struct MailRequest {
   SmtpSecurity smtpSecurity = SmtpSecurity::None;
   std::string smtpUser;
   std::string smtpPassword;  // as stored: sealed, base64
+  SmtpAuth smtpAuth = SmtpAuth::Password;
+  OAuthRegistration oauth;
+  bool oauthSignedIn = false;  // a refresh token is stored
 };
 
 class MailSender {
@@ -85,6 +89,18 @@ inline constexpr const char* kUnknownSmtpSecurityMessage =
 inline constexpr const char* kSmtpPasswordInClearMessage =
     "The SMTP password would be sent without encryption: choose STARTTLS or SSL/TLS for this server.  Parvex will "
     "not be activated.";
+
+inline constexpr const char* kUnknownSmtpAuthMessage =
+    "The stored SMTP sign-in setting is not one this version knows: choose it again in the \"Security...\" "
+    "dialog.  Parvex will not be activated.";
+inline constexpr const char* kOAuthNeedsMailboxMessage =
+    "Sign-in with OAuth 2.0 needs the mailbox address as the user name in the \"Security...\" dialog.  Parvex "
+    "will not be activated.";
+inline constexpr const char* kOAuthInClearMessage =
+    "Sign-in with OAuth 2.0 needs an encrypted connection: choose STARTTLS or SSL/TLS in the \"Security...\" "
+    "dialog.  Parvex will not be activated.";
+inline constexpr const char* kOAuthNotSignedInMessage =
+    "Sign in with OAuth 2.0 in the \"Security...\" dialog first.  Parvex will not be activated.";
 
 class MonitorCycle {
  public:

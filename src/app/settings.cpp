@@ -22,6 +22,14 @@ SmtpSecurity ReadSecurity(const IniStore& store) {
   return SmtpSecurity::Unknown;
 }
 
+// As with the security: only the two known numbers are taken.
+SmtpAuth ReadAuth(const IniStore& store) {
+  const std::string text = ReadString(store, kOptsSection, "SmtpAuth", "0");
+  if (text == "0") return SmtpAuth::Password;
+  if (text == "1") return SmtpAuth::OAuth;
+  return SmtpAuth::Unknown;
+}
+
 }  // namespace
 
 void ReadSettings(const IniStore& store, WatcherSettings& s) {
@@ -50,6 +58,14 @@ void ReadSettings(const IniStore& store, WatcherSettings& s) {
   s.smtpSecurity = ReadSecurity(store);
   s.smtpUser = ReadString(store, kOptsSection, "SmtpUser", "");
   s.smtpPassword = ReadString(store, kOptsSection, "SmtpPassword", "");
+  s.smtpAuth = ReadAuth(store);
+  s.oauth.provider = ReadString(store, kOptsSection, "OAuthProvider", "microsoft");
+  s.oauth.clientId = ReadString(store, kOptsSection, "OAuthClientId", "");
+  s.oauth.sealedClientSecret = ReadString(store, kOptsSection, "OAuthClientSecret", "");
+  s.oauth.tenant = ReadString(store, kOptsSection, "OAuthTenant", "");
+  s.oauth.authorizeUrl = ReadString(store, kOptsSection, "OAuthAuthorizeUrl", "");
+  s.oauth.tokenUrl = ReadString(store, kOptsSection, "OAuthTokenUrl", "");
+  s.oauth.scope = ReadString(store, kOptsSection, "OAuthScope", "");
 }
 
 void WriteSettings(IniStore& store, const WatcherSettings& s) {
@@ -74,6 +90,14 @@ void WriteSettings(IniStore& store, const WatcherSettings& s) {
     WriteInteger(store, kOptsSection, "SmtpSecurity", static_cast<int>(s.smtpSecurity));
   WriteString(store, kOptsSection, "SmtpUser", s.smtpUser);
   WriteString(store, kOptsSection, "SmtpPassword", s.smtpPassword);
+  if (s.smtpAuth != SmtpAuth::Unknown) WriteInteger(store, kOptsSection, "SmtpAuth", static_cast<int>(s.smtpAuth));
+  WriteString(store, kOptsSection, "OAuthProvider", s.oauth.provider);
+  WriteString(store, kOptsSection, "OAuthClientId", s.oauth.clientId);
+  WriteString(store, kOptsSection, "OAuthClientSecret", s.oauth.sealedClientSecret);
+  WriteString(store, kOptsSection, "OAuthTenant", s.oauth.tenant);
+  WriteString(store, kOptsSection, "OAuthAuthorizeUrl", s.oauth.authorizeUrl);
+  WriteString(store, kOptsSection, "OAuthTokenUrl", s.oauth.tokenUrl);
+  WriteString(store, kOptsSection, "OAuthScope", s.oauth.scope);
 }
 
 bool ReadAutoStart(const IniStore& store) { return ReadBool(store, kOptsSection, "AutoStart", false); }

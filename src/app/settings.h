@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/smtp_sign_in.h"
 #include "app/snapshot.h"
 #include "net/smtp_security.h"
 #include "runtime/ini_store.h"
@@ -37,7 +38,14 @@ struct WatcherSettings {
   SmtpSecurity smtpSecurity = SmtpSecurity::None;
   std::string smtpUser;
   std::string smtpPassword;
+  // Sign-in with OAuth 2.0. The client secret is stored sealed like the
+  // password. The refresh token is not here: only a sign-in and the sends that
+  // renew it write it, so a save of the screen never puts back an older one.
+  SmtpAuth smtpAuth = SmtpAuth::Password;
+  OAuthRegistration oauth;
 };
+
+inline constexpr const char* kRefreshTokenValue = "OAuthRefreshToken";
 
 // Reads into settings value by value; missing values take the first-run defaults
 // (the two choices take settings' current state, which is the screen's at

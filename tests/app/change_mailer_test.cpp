@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "app/mail_stack.h"
+#include "net/net_errors.h"
+#include "support/message_of.h"
 #include "support/test_servers.h"
 
 namespace parvex {
@@ -75,6 +77,22 @@ class TestPlatform final : public MailPlatform {
   mapi::SimpleMapi& simpleMapi() override { return mapiCalls; }
   MapiSendHost& mapiSendHost() override { return host_; }
   MailOrigin& mailOrigin() override { return origin_; }
+  HttpsPoster& tokenPoster() override { return poster; }
+  RefreshTokenStore& refreshTokens() override { return tokens; }
+
+  // The token address: answers every refresh with a new access token.
+  struct Poster final : HttpsPoster {
+    Answer PostForm(const std::string& url, const std::string& body) override {
+      requests.push_back(url + " " + body);
+      return {200, R"({"access_token":"current-token","token_type":"Bearer","expires_in":3600})"};
+    }
+    std::vector<std::string> requests;
+  } poster;
+  struct Tokens final : RefreshTokenStore {
+    std::string Load() override { return stored; }
+    void Save(const std::string& token) override { stored = token; }
+    std::string stored = "refresh-1";
+  } tokens;
 
  private:
   NoHost host_;
@@ -151,6 +169,32 @@ TEST(ChangeMailer, OriginationFieldsAreStampedAndReplacedAtEachSend) {
   EXPECT_EQ(
       std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Message-ID:", 0) == 0; }),
       1);
+}
+
+// OAuth 2.0: the access token comes from the kept refresh token before the
+// connection and serves the next send too; no password is unsealed for it.
+TEST(ChangeMailer, OAuthTakesTheAccessTokenOnceAndNeverSendsItInClear) {
+  Components c;
+  MailRequest r;
+  r.useMapi = false;
+  r.server = "127.0.0.1:1";
+  r.recipients = {"a@example.com"};
+  r.smtpUser = "me@example.com";
+  r.smtpPassword = "not sealed";
+  r.smtpAuth = SmtpAuth::OAuth;
+  r.oauth.clientId = "id";
+  for (int send = 0; send < 2; ++send)
+    EXPECT_EQ(testing::MessageOf([&] { c.mailer.send(r); }),
+              "Sign-in with OAuth 2.0 is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
+  const auto& asked = c.platform.poster.requests;
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].rfind("https://login.microsoftonline.com/common/oauth2/v2.0/token ", 0), 0u) << asked[0];
+  EXPECT_NE(asked[0].find("grant_type=refresh_token"), std::string::npos) << asked[0];
+  EXPECT_NE(asked[0].find("refresh_token=refresh-1"), std::string::npos) << asked[0];
+  // Another registration's token is not this one's.
+  r.oauth.clientId = "other";
+  EXPECT_THROW(c.mailer.send(r), EServerError);
+  EXPECT_EQ(asked.size(), 2u);
 }
 
 TEST(LiveChangeMailer, SmtpDeliversTheWholeSummaryWithDateAndMessageId) {

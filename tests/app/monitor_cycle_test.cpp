@@ -66,12 +66,16 @@ class MemoryScreen final : public WatcherScreen, public MailFields {
     r.smtpSecurity = security;
     r.smtpUser = user;
     r.smtpPassword = password;
+    r.smtpAuth = auth;
+    r.oauthSignedIn = signedIn;
     return r;
   }
 
   FolderSlots slots;
   std::string server = "mail.example.com:587", user, password;
   SmtpSecurity security = SmtpSecurity::None;
+  SmtpAuth auth = SmtpAuth::Password;
+  bool signedIn = false;
   bool optNew = true, optChange = true, optDelete = true, soundAlarm = true;
   int interval = 5;
   std::vector<std::string> messages, memo;
@@ -167,6 +171,8 @@ TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
     std::string server, user, password;
     SmtpSecurity security;
     const char* message;  // null: activated
+    SmtpAuth auth = SmtpAuth::Password;
+    bool signedIn = false;
   };
   for (const SignIn& c :
        std::vector<SignIn>{{"mail.example.com", "me", "", SmtpSecurity::StartTls, kNoSmtpPasswordMessage},
@@ -175,7 +181,15 @@ TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
                            {"mail.example.com", "me", "c2VhbGVk", SmtpSecurity::Implicit, nullptr},
                            {"mail.example.com", "", "c2VhbGVk", SmtpSecurity::None, nullptr},
                            {"mail.example.com", "", "", SmtpSecurity::Unknown, kUnknownSmtpSecurityMessage},
-                           {"LocalHost:25", "me", "c2VhbGVk", SmtpSecurity::Unknown, kUnknownSmtpSecurityMessage}}) {
+                           {"LocalHost:25", "me", "c2VhbGVk", SmtpSecurity::Unknown, kUnknownSmtpSecurityMessage},
+                           {"smtp.office365.com", "me@x", "", SmtpSecurity::StartTls, nullptr, SmtpAuth::OAuth, true},
+                           {"smtp.office365.com", "", "", SmtpSecurity::StartTls, kOAuthNeedsMailboxMessage,
+                            SmtpAuth::OAuth, true},
+                           {"LocalHost:25", "me@x", "", SmtpSecurity::None, kOAuthInClearMessage, SmtpAuth::OAuth, true},
+                           {"smtp.gmail.com", "me@x", "", SmtpSecurity::Implicit, kOAuthNotSignedInMessage,
+                            SmtpAuth::OAuth, false},
+                           {"smtp.gmail.com", "me@x", "c2VhbGVk", SmtpSecurity::Implicit, kUnknownSmtpAuthMessage,
+                            SmtpAuth::Unknown}}) {
     MemoryScreen s;
     FakeSender snd;
     MonitorCycle mc(s, s, snd, lister, collation, clock);
@@ -185,6 +199,8 @@ TEST_F(MonitorCycleTest, RefusalsLeaveTheTimerOffAndTheWindowReachable) {
     s.user = c.user;
     s.password = c.password;
     s.security = c.security;
+    s.auth = c.auth;
+    s.signedIn = c.signedIn;
     EXPECT_EQ(mc.btActivateClick(), c.message == nullptr) << c.server;
     EXPECT_EQ(s.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}) << c.server;
     EXPECT_EQ(s.saves, c.message ? 0 : 1) << c.server;
@@ -512,6 +528,14 @@ TEST_F(MonitorCycleTest, RefusedSignInIsNotTriedAgainUntilTheSettingsChange) {
   lister.setEntry("C:\\w", "f.txt", 1);
   cycle.Timer1Timer();
   EXPECT_EQ(sender.sends, 6);
+
+  // A revoked OAuth 2.0 sign-in likewise waits for the user's new sign-in.
+  lister.setEntry("C:\\w", "g.txt", 1);
+  sender.error = [] { throw EOAuthSignInExpired("sign in again"); };
+  EXPECT_THROW(cycle.Timer1Timer(), EOAuthSignInExpired);
+  lister.setEntry("C:\\w", "h.txt", 1);
+  EXPECT_NO_THROW(cycle.Timer1Timer());
+  EXPECT_EQ(sender.sends, 7);
 }
 
 }  // namespace

@@ -106,13 +106,22 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
   s.smtpSecurity = SmtpSecurity::Implicit;
   s.smtpUser = "me";
   s.smtpPassword = SealPassword(UserSecretSealer(), "pass word");
+  s.smtpAuth = SmtpAuth::OAuth;
+  s.oauth.provider = "custom";
+  s.oauth.clientId = "id";
+  s.oauth.sealedClientSecret = SealPassword(UserSecretSealer(), "client secret");
+  s.oauth.tenant = "contoso";
+  s.oauth.authorizeUrl = "https://a/authorize";
+  s.oauth.tokenUrl = "https://a/token";
+  s.oauth.scope = "mail";
   WriteSettings(store, s);
 
   std::vector<std::string> expected;
   for (int i = 1; i <= 20; ++i) expected.push_back("Start\\Dir" + std::to_string(i));
   for (const char* n :
        {"New", "Change", "Delete", "Wav", "Nsecs", "AutoStart", "SoundAlarm", "MAPI", "Server", "Sender", "SendEmail",
-        "Subject", "NumRecip", "Recip1", "Recip2", "Recip3", "SmtpSecurity", "SmtpUser", "SmtpPassword"})
+        "Subject", "NumRecip", "Recip1", "Recip2", "Recip3", "SmtpSecurity", "SmtpUser", "SmtpPassword", "SmtpAuth", "OAuthProvider", "OAuthClientId",
+        "OAuthClientSecret", "OAuthTenant", "OAuthAuthorizeUrl", "OAuthTokenUrl", "OAuthScope"})
     expected.push_back(std::string("Opts\\") + n);
   EXPECT_EQ(store.order, expected);
   EXPECT_EQ(opt(store, "New"), "0");
@@ -121,6 +130,8 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
   EXPECT_EQ(opt(store, "Recip2"), "");
   EXPECT_EQ(opt(store, "SmtpSecurity"), "2");
   EXPECT_EQ(opt(store, "SmtpPassword").find("pass"), std::string::npos);
+  EXPECT_EQ(opt(store, "SmtpAuth"), "1");
+  EXPECT_EQ(opt(store, "OAuthClientSecret").find("secret"), std::string::npos);
 
   const WatcherSettings back = read(store);
   EXPECT_EQ(back.dirs, s.dirs);
@@ -138,6 +149,11 @@ TEST(Settings, WritesEveryValueInOrderAndReadsItBack) {
   EXPECT_EQ(back.smtpSecurity, SmtpSecurity::Implicit);
   EXPECT_EQ(back.smtpUser, "me");
   EXPECT_EQ(UnsealPassword(UserSecretSealer(), back.smtpPassword), "pass word");
+  EXPECT_EQ(back.smtpAuth, SmtpAuth::OAuth);
+  EXPECT_EQ((std::vector<std::string>{back.oauth.provider, back.oauth.clientId, back.oauth.tenant, back.oauth.authorizeUrl,
+                                      back.oauth.tokenUrl, back.oauth.scope}),
+            (std::vector<std::string>{"custom", "id", "contoso", "https://a/authorize", "https://a/token", "mail"}));
+  EXPECT_EQ(UnsealPassword(UserSecretSealer(), back.oauth.sealedClientSecret), "client secret");
 }
 
 TEST(Settings, SecurityNumbersAndStoredPasswords) {
@@ -157,6 +173,13 @@ TEST(Settings, SecurityNumbersAndStoredPasswords) {
   EXPECT_EQ((store.values[{"Opts", "SmtpSecurity"}]), "tls");
   store.values.erase({"Opts", "SmtpSecurity"});
   EXPECT_EQ(read(store).smtpSecurity, SmtpSecurity::None) << "missing: as before the setting existed";
+  // The sign-in kind likewise: missing is the password, a strange value is kept and refused.
+  EXPECT_EQ(read(store).smtpAuth, SmtpAuth::Password);
+  EXPECT_EQ(read(store).oauth.provider, "microsoft");
+  store.values[{"Opts", "SmtpAuth"}] = "2";
+  EXPECT_EQ(read(store).smtpAuth, SmtpAuth::Unknown);
+  WriteSettings(store, read(store));
+  EXPECT_EQ((store.values[{"Opts", "SmtpAuth"}]), "2");
   EXPECT_EQ(SealPassword(UserSecretSealer(), ""), "");
   EXPECT_EQ(UnsealPassword(UserSecretSealer(), ""), "");
   // Clear text, damaged text, or text sealed elsewhere: the user is asked to enter it again.
