@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "app/report_output.h"
+#include "app/win32/browser_sign_in.h"
 #include "app/win32/watcher_controls.h"
 #include "app/win32/watcher_layout.h"
 #include "platform/win32/frm_about.h"
@@ -158,9 +159,11 @@ WatcherSettings TfrmWatcher::settingsFromScreen() const {
   s.sendEmail = GetText(edEmail_);
   s.subject = GetText(edSubject_);
   s.recipients = SplitLines(GetText(meRecipients_));
-  s.smtpSecurity = smtpSecurity_;
-  s.smtpUser = smtpUser_;
-  s.smtpPassword = smtpPassword_;
+  s.smtpSecurity = signIn_.security;
+  s.smtpUser = signIn_.user;
+  s.smtpPassword = signIn_.sealedPassword;
+  s.smtpAuth = signIn_.auth;
+  s.oauth = signIn_.oauth;
   return s;
 }
 
@@ -182,9 +185,7 @@ void TfrmWatcher::settingsToScreen(const WatcherSettings& s) {
   SetText(edEmail_, s.sendEmail);
   SetText(edSubject_, s.subject);
   SetText(meRecipients_, JoinLines(s.recipients));
-  smtpSecurity_ = s.smtpSecurity;
-  smtpUser_ = s.smtpUser;
-  smtpPassword_ = s.smtpPassword;
+  signIn_ = {s.smtpSecurity, s.smtpUser, s.smtpPassword, s.smtpAuth, s.oauth};
 }
 
 void TfrmWatcher::ReadSettings() {
@@ -264,13 +265,16 @@ void TfrmWatcher::rbMAPIClick() {
 
 void TfrmWatcher::btSmtpSecurityClick() {
   SetStayOnTop(false);
-  TfrmSmtpSecurity dialog(Application(), Handle(), {smtpSecurity_, smtpUser_, smtpPassword_});
+  TfrmSmtpSecurity dialog(Application(), Handle(), signIn_, OAuthSignedIn(),
+                          [this](const OAuthSettings& settings, const std::string& mailbox,
+                                 const SignInProgress& progress) {
+                            SignInInBrowser(Application(), Handle(), settings, mailbox, progress);
+                          });
   dialog.ShowModal();
   if (!dialog.Result()) return;
-  smtpSecurity_ = dialog.Result()->security;
-  smtpUser_ = dialog.Result()->user;
-  smtpPassword_ = dialog.Result()->sealedPassword;
+  signIn_ = *dialog.Result();
   cycle_.signInSettingsChanged();
+  mailStack_.ForgetAccessToken();
 }
 
 void TfrmWatcher::Button2Click() { playAlarmSound(); }
@@ -378,9 +382,12 @@ MailRequest TfrmWatcher::mailRequest() const {
   r.server = GetText(edServer_);
   r.senderName = GetText(edSender_);
   r.senderAddress = GetText(edEmail_);
-  r.smtpSecurity = smtpSecurity_;
-  r.smtpUser = smtpUser_;
-  r.smtpPassword = smtpPassword_;
+  r.smtpSecurity = signIn_.security;
+  r.smtpUser = signIn_.user;
+  r.smtpPassword = signIn_.sealedPassword;
+  r.smtpAuth = signIn_.auth;
+  r.oauth = signIn_.oauth;
+  r.oauthSignedIn = signIn_.auth == SmtpAuth::OAuth && OAuthSignedIn();
   return r;
 }
 

@@ -130,9 +130,7 @@ class TfrmWatcher final : public TForm, private WatcherScreen, private MailField
   HWND panel1_ = nullptr, meSummary_ = nullptr, btPrint_ = nullptr, btAppend_ = nullptr;
   HBRUSH summaryBrush_ = nullptr;
   // The SMTP sign-in as read, written back unchanged with the other settings.
-  SmtpSecurity smtpSecurity_ = SmtpSecurity::None;
-  std::string smtpUser_;
-  std::string smtpPassword_;
+  SmtpSignIn signIn_;
 
   // The summary memo and the subject field as the MAPI sender reads them at send time.
   class MemoLines final : public TextLinesSource {
