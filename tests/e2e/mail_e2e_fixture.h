@@ -23,6 +23,11 @@ class ParvexMailE2E : public ParvexE2E {
   // when the server is empty).
   HWND startMailing(const std::string& server, const std::vector<std::string>& recipients,
                     const std::string& sender = "Parvex Monitor") {
+    putMailSettings(server, recipients, sender);
+    return startMonitoringAutomatically();
+  }
+  void putMailSettings(const std::string& server, const std::vector<std::string>& recipients,
+                       const std::string& sender = "Parvex Monitor") {
     putString("Start", "Dir1", watched);
     putString("Opts", "SoundAlarm", "0");
     putString("Opts", "MAPI", server.empty() ? "1" : "0");
@@ -33,7 +38,6 @@ class ParvexMailE2E : public ParvexE2E {
     putString("Opts", "NumRecip", std::to_string(recipients.size()));
     for (std::size_t i = 0; i < recipients.size(); ++i)
       putString("Opts", ("Recip" + std::to_string(i + 1)).c_str(), recipients[i]);
-    return startMonitoringAutomatically();
   }
 
   static std::string sink() { return "127.0.0.1:" + std::to_string(test::SinkPort()); }

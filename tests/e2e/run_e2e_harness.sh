@@ -4,7 +4,7 @@
 # all down again, passed or failed. It
 #  - starts the fault-injecting and the aiosmtpd SMTP servers on loopback, their
 #    folder in PARVEX_NET_SERVER_DIR (as a Wine path), with TLS where openssl
-#    made the test certificates;
+#    made the test certificates, and then the OAuth 2.0 authorization server;
 #  - makes the load tests' big folder there when PARVEX_BIG_FOLDER_ENTRIES is set,
 #    and a folder "colliding" of names that differ only as the locale ignores;
 #  - puts the MAPI stand-in (tests/e2e/stand-ins) first on PATH;
@@ -36,8 +36,12 @@ if bash "$root/tests/net/servers/make_test_certs.sh" "$dir"; then certs=(--certs
 pids+=($!)
 "$python" "$root/tests/net/servers/sink_smtp.py" --dir "$dir" --time-limit 1200 ${certs[@]+"${certs[@]}"} &
 pids+=($!)
+if [ ${#certs[@]} -gt 0 ]; then
+  "$python" "$root/tests/net/servers/oauth_server.py" --dir "$dir" --time-limit 1200 --certs "$dir/certs" &
+  pids+=($!)
+fi
 for _ in $(seq 150); do
-  [ -f "$dir/ports" ] && [ -f "$dir/sink.port" ] && break
+  [ -f "$dir/ports" ] && [ -f "$dir/sink.port" ] && { [ ${#certs[@]} -eq 0 ] || [ -f "$dir/oauth.port" ]; } && break
   sleep 0.1
 done
 if ! [ -f "$dir/ports" ] || ! [ -f "$dir/sink.port" ]; then

@@ -12,16 +12,22 @@ does not listen, so a test can wait for the change. With --certs (a folder
 with good.pem/good.key) two more listeners store into the same messages, both
 demanding a sign-in as "user" with password "secret": one that takes mail only
 after STARTTLS ("<dir>/sink.starttls.port") and one that speaks TLS from the
-first byte ("<dir>/sink.smtps.port"). Ends by itself after --time-limit seconds.
+first byte ("<dir>/sink.smtps.port"). Both also take AUTH XOAUTH2 with an
+access token that the test authorization server (oauth_server.py) has in
+force; a sign-in with any other gets the reason as a challenge, then 535.
+Ends by itself after --time-limit seconds.
 """
 import argparse
 import asyncio
+import base64
+import binascii
 import email
 import email.policy
 import logging
 import os
 import ssl
 import sys
+import time
 import warnings
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -56,6 +62,33 @@ class Store:
                 f.write("RCPT TO:%s\n" % rcpt)
         os.replace(base + ".eml.tmp", base + ".eml")
         return "250 Message accepted for delivery"
+
+    async def auth_XOAUTH2(self, server, args):
+        """OAuth 2.0: "user=<mailbox>^Aauth=Bearer <token>^A^A" with a token in force."""
+        try:
+            blob = base64.b64decode(args[1], validate=True) if len(args) > 1 else b""
+        except binascii.Error:
+            blob = b""
+        fields = dict(part.split(b"=", 1) for part in blob.split(b"\x01") if b"=" in part)
+        bearer = fields.get(b"auth", b"")
+        token = bearer[7:].decode("ascii", "replace") if bearer.startswith(b"Bearer ") else ""
+        ok = token in tokens_in_force(self.directory)
+        with open(os.path.join(self.directory, "sink.signins"), "a") as f:
+            f.write("xoauth2 accepted\n" if ok else "xoauth2 refused\n")
+        if ok:
+            return AuthResult(success=True, auth_data=fields.get(b"user"))
+        await server.challenge_auth('{"status":"401","schemes":"bearer","scope":"https://mail.example.com/smtp"}')
+        return AuthResult(success=False, handled=False)
+
+
+def tokens_in_force(directory):
+    """The access tokens of <dir>/oauth.tokens that have not expired."""
+    try:
+        with open(os.path.join(directory, "oauth.tokens")) as f:
+            lines = [line.split() for line in f]
+    except OSError:
+        return set()
+    return {fields[0] for fields in lines if len(fields) == 2 and float(fields[1]) > time.time()}
 
 
 def signs_in(directory):
