@@ -107,7 +107,7 @@ run nothing-installable no 1 'never=cmake'
 go no 1
 check "$(said 'could not install')" = yes "a real failure is one"
 
-run all-there no 0 "installed=$(printf '%s\\n' cmake ninja-build g++ clang libclang-rt-14-dev googletest \
+run all-there no 0 "installed=$(printf '%s\\n' cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest \
   g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 xvfb \
   x11-utils imagemagick python3 python3-aiosmtpd nlohmann-json3-dev fonts-liberation ghostscript poppler-utils nsis zip \
   unzip)"
