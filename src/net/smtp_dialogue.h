@@ -72,7 +72,10 @@ class SmtpDialogue {
     AuthPlain, AuthLogin, AuthUser, AuthPassword, AuthXoauth2, AuthXoauth2Refused, MailFrom, Recipient, ConfirmRecipient, Data, Body, Dot, Quit,
   };
 
-  bool Extended() const { return settings_.security != SmtpSecurity::None || !settings_.userName.empty(); }
+  // A token alone asks for a sign-in too, so its checks are never skipped.
+  bool Extended() const {
+    return settings_.security != SmtpSecurity::None || !settings_.userName.empty() || UsesOAuth();
+  }
   Step Send(State next, std::string line);
   Step Finish();
   Step Ehlo();

@@ -472,6 +472,12 @@ TEST_F(LiveSecureSmtp, SignInWithAnOAuthAccessToken) {
   EXPECT_EQ(Fails(),
             "server: Sign-in with OAuth 2.0 is sent only over an encrypted connection; choose STARTTLS or SSL/TLS.");
   EXPECT_EQ(test::FaultConnections("esmtp_xoauth2"), before);
+  // A token without a mailbox is a setting to mend, not a plain HELO.
+  smtp->UserName.clear();
+  EXPECT_EQ(Fails(), "server: Sign-in with OAuth 2.0 needs the mailbox address as the user name; fill it in in the "
+                     "Security dialog.");
+  EXPECT_EQ(test::FaultConnections("esmtp_xoauth2"), before);
+  smtp->UserName = "user";
 
   // With a password where the provider has turned passwords off, the user is told what to choose.
   smtp->AccessToken.clear();
