@@ -19,32 +19,11 @@ namespace security = parvex::smtp_security;
 // commands it finds on PATH (the harness puts the stand-ins first).
 class ScriptedBrowser {
  public:
-  ScriptedBrowser() {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    char old[1024] = {};
-    DWORD size = sizeof old - 1;
-    hadOld_ = RegQueryValueExA(key_, "Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == 0;
-    old_ = old;
-    static const char kBrowser[] = "parvex-test-browser";
-    RegSetValueExA(key_, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(kBrowser), sizeof kBrowser);
-  }
-  ~ScriptedBrowser() {
-    if (hadOld_) {
-      RegSetValueExA(key_, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
-                     static_cast<DWORD>(old_.size() + 1));
-    } else {
-      RegDeleteValueA(key_, "Browsers");
-    }
-    RegCloseKey(key_);
-  }
-  ScriptedBrowser(const ScriptedBrowser&) = delete;
-  ScriptedBrowser& operator=(const ScriptedBrowser&) = delete;
+  ScriptedBrowser() : value_("Software\\Wine\\WineBrowser", "Browsers", REG_SZ, kBrowser, sizeof kBrowser) {}
 
  private:
-  HKEY key_ = nullptr;
-  std::string old_;
-  bool hadOld_ = false;
+  static constexpr char kBrowser[] = "parvex-test-browser";
+  ScopedUserValue value_;
 };
 
 int Port(const char* file) { return std::atoi(test::ReadFile(test::ServerDir() + "/" + file).c_str()); }

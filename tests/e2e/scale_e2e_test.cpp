@@ -16,28 +16,12 @@ using parvex::about::kAboutWindowClass;
 // The prefix's scale for programs started from now on; restored when the test ends.
 class ScreenScale {
  public:
-  explicit ScreenScale(DWORD dpi) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    DWORD size = sizeof old_;
-    hadOld_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == 0;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~ScreenScale() {
-    if (hadOld_) {
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
-    } else {
-      RegDeleteValueA(key_, "LogPixels");
-    }
-    RegCloseKey(key_);
-  }
-  ScreenScale(const ScreenScale&) = delete;
-  ScreenScale& operator=(const ScreenScale&) = delete;
+  explicit ScreenScale(DWORD dpi)
+      : dpi_(dpi), value_("Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi_, sizeof dpi_) {}
 
  private:
-  HKEY key_ = nullptr;
-  DWORD old_ = 96;
-  bool hadOld_ = false;
+  DWORD dpi_;
+  ScopedUserValue value_;
 };
 
 std::string WithoutMnemonic(const std::string& caption) {
