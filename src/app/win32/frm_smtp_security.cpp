@@ -115,7 +115,7 @@ void TfrmSmtpSecurity::createOAuthFields(HFONT f) {
   edScope_ = field("S&cope", 328, kEdOAuthScope, r.scope);
   oauthFields_.push_back(CreateLabel(Handle(), "Fields left empty take the provider's own.",
                                      {kFieldLeft, 352, 240, 13}, f));
-  btSignIn_ = CreateButton(Handle(), "Si&gn in in the browser...", {12, 370, 150, 25}, kBtOAuthSignIn, f);
+  btSignIn_ = CreateButton(Handle(), "Si&gn in with OAuth 2.0...", {12, 370, 150, 25}, kBtOAuthSignIn, f);
   oauthFields_.push_back(btSignIn_);
   lbStatus_ = CreateLabel(Handle(), "", {170, 376, 180, 13}, f, kLbOAuthStatus);
   oauthFields_.push_back(lbStatus_);
