@@ -26,6 +26,14 @@ function(parvex_subsystem name)
   endif()
 endfunction()
 
+# Sources whose loops carry the bulk of the work (codecs, comparison, line
+# reading): built for speed where the rest of the release is built for size.
+function(parvex_speed_critical)
+  if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS -O2)
+  endif()
+endfunction()
+
 # Test executable for one folder of tests/: portable tests (*.cpp directly in the
 # folder) run on both platforms; win32/ tests only under Wine, posix/ only natively.
 function(parvex_test_binary name)
