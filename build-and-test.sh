@@ -47,6 +47,22 @@ expected_programs() {
   done
 }
 
+# One fuzz target for fuzz_seconds over its corpus and its regressions.
+fuzz_one() {
+  local name=$1 f=build/fuzz/fuzz/$1 corpus=build/fuzz/corpus/$1
+  [ -x "$f" ] || { echo "fuzz target $name was not built ($f)"; return 1; }
+  mkdir -p "$corpus"
+  if "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 -artifact_prefix=build/fuzz/ \
+    "$corpus" fuzz/regressions/"$name" 2>build/fuzz/$name.log; then
+    echo "fuzzed $name for ${fuzz_seconds}s: nothing found"
+  else
+    # One block, so that targets ending together do not mix their reports.
+    { echo "fuzz target $name found a fault:"; tail -40 build/fuzz/$name.log; } | cat
+    return 1
+  fi
+}
+
+# The targets run side by side, as many as there are cores.
 fuzzers() {
   local names
   names=$(expected_programs fuzz fuzz_)
@@ -54,18 +70,18 @@ fuzzers() {
   CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVEX_FUZZ=ON \
     -DPARVEX_TESTS=OFF -DPARVEX_BENCH=OFF >/dev/null &&
     cmake --build build/fuzz -j "$jobs" || return 1
-  local ok=0 f name corpus
+  local ok=0 running=0 name
   for name in $names; do
-    f=build/fuzz/fuzz/$name
-    [ -x "$f" ] || { echo "fuzz target $name was not built ($f)"; ok=1; continue; }
-    corpus=build/fuzz/corpus/$name
-    mkdir -p "$corpus"
-    echo "fuzzing $name for ${fuzz_seconds}s"
-    if ! "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 -artifact_prefix=build/fuzz/ \
-      "$corpus" fuzz/regressions/"$name" 2>build/fuzz/$name.log; then
-      tail -40 build/fuzz/$name.log
-      ok=1
+    if [ "$running" -ge "$jobs" ]; then
+      wait -n || ok=1
+      running=$((running - 1))
     fi
+    fuzz_one "$name" &
+    running=$((running + 1))
+  done
+  while [ "$running" -gt 0 ]; do
+    wait -n || ok=1
+    running=$((running - 1))
   done
   return $ok
 }
