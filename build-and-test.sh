@@ -33,7 +33,7 @@ step() {
 }
 
 native_tests() {
-  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARVEX_SANITIZE=ON >/dev/null &&
+  cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARVEX_SANITIZE=ON -DPARVEX_BENCH=OFF >/dev/null &&
     cmake --build build/native -j "$jobs" &&
     ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/native --output-on-failure -j "$jobs"
 }
@@ -69,7 +69,7 @@ fuzzers() {
   [ -n "$names" ] || { echo "no fuzz targets in fuzz/"; return 1; }
   CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVEX_FUZZ=ON \
     -DPARVEX_TESTS=OFF -DPARVEX_BENCH=OFF >/dev/null &&
-    cmake --build build/fuzz -j "$jobs" || return 1
+    cmake --build build/fuzz -j "$jobs" --target $names || return 1
   local ok=0 running=0 name
   for name in $names; do
     if [ "$running" -ge "$jobs" ]; then
