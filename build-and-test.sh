@@ -56,8 +56,8 @@ fuzz_one() {
     "$corpus" fuzz/regressions/"$name" 2>build/fuzz/$name.log; then
     echo "fuzzed $name for ${fuzz_seconds}s: nothing found"
   else
-    # One block, so that targets ending together do not mix their reports.
-    { echo "fuzz target $name found a fault:"; tail -40 build/fuzz/$name.log; } | cat
+    echo "fuzz target $name found a fault:"
+    tail -40 build/fuzz/$name.log
     return 1
   fi
 }

@@ -26,8 +26,8 @@ function(parvex_subsystem name)
   endif()
 endfunction()
 
-# Sources whose loops carry the bulk of the work (codecs, comparison, line
-# reading): built for speed where the rest of the release is built for size.
+# Sources whose loops carry the bulk of the work (the codecs, the snapshot's
+# sorting): built for speed where the rest of the release is built for size.
 function(parvex_speed_critical)
   if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
     set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS -O2)

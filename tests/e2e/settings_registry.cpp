@@ -59,23 +59,24 @@ std::optional<std::string> getString(const char* section, const char* name) {
 
 ScopedUserValue::ScopedUserValue(const char* key, const char* name, DWORD type, const void* data, DWORD size)
     : name_(name) {
-  RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  HKEY opened = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+  key_.reset(opened);
   DWORD oldSize = 0;
-  hadOld_ = RegQueryValueExA(key_, name, nullptr, &oldType_, nullptr, &oldSize) == ERROR_SUCCESS;
+  hadOld_ = RegQueryValueExA(opened, name, nullptr, &oldType_, nullptr, &oldSize) == ERROR_SUCCESS;
   if (hadOld_) {
     old_.resize(oldSize);
-    RegQueryValueExA(key_, name, nullptr, &oldType_, old_.data(), &oldSize);
+    RegQueryValueExA(opened, name, nullptr, &oldType_, old_.data(), &oldSize);
   }
-  RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 ScopedUserValue::~ScopedUserValue() {
   if (hadOld_) {
-    RegSetValueExA(key_, name_.c_str(), 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+    RegSetValueExA(key_.Get(), name_.c_str(), 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
   } else {
-    RegDeleteValueA(key_, name_.c_str());
+    RegDeleteValueA(key_.Get(), name_.c_str());
   }
-  RegCloseKey(key_);
 }
 
 }  // namespace e2e

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/win32/scoped_handle.h"
+
 namespace e2e {
 
 inline constexpr const char* kSettingsKey = "Software\\Brenmark Corporation\\Parvex2000";
@@ -27,7 +29,7 @@ class ScopedUserValue {
   ScopedUserValue& operator=(const ScopedUserValue&) = delete;
 
  private:
-  HKEY key_ = nullptr;
+  parvex::RegKeyHandle key_;
   std::string name_;
   bool hadOld_ = false;
   DWORD oldType_ = REG_NONE;
